@@ -1,0 +1,408 @@
+#include "gifimage.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QList>
+
+#include <gif_lib.h>
+
+#include <cstdlib>
+#include <cstring>
+
+struct GifFrameInfo
+{
+    QImage image;
+    QPoint offset;
+    int delay = -1;
+    bool interlace = false;
+    QColor transparentColor;
+};
+
+class GifImagePrivate
+{
+public:
+    QSize canvasSize{-1, -1};
+    int loopCount = 0;
+    int defaultDelay = 1000;
+    QColor defaultTransparentColor;
+    QVector<QRgb> globalColorTable;
+    QColor backgroundColor;
+    QList<GifFrameInfo> frames;
+
+    QSize effectiveCanvasSize() const;
+    int transparentIndex(const GifFrameInfo &frame) const;
+    bool write(QIODevice *device) const;
+    bool read(QIODevice *device);
+};
+
+namespace {
+
+int gifWriteToDevice(GifFileType *gif, const GifByteType *data, int length)
+{
+    auto *device = static_cast<QIODevice *>(gif->UserData);
+    return int(device->write(reinterpret_cast<const char *>(data), length));
+}
+
+int gifReadFromDevice(GifFileType *gif, GifByteType *data, int length)
+{
+    auto *device = static_cast<QIODevice *>(gif->UserData);
+    return int(device->read(reinterpret_cast<char *>(data), length));
+}
+
+// A colour map of the next power-of-two size; entries past the table are black.
+ColorMapObject *colorMapFromTable(const QVector<QRgb> &table)
+{
+    const int n = qBound(1, table.size(), 256);
+    const int bits = GifBitSize(n);
+    ColorMapObject *map = GifMakeMapObject(1 << bits, nullptr);
+    if (!map)
+        return nullptr;
+    map->SortFlag = false;
+    for (int i = 0; i < map->ColorCount; ++i) {
+        const QRgb rgb = i < table.size() ? table.at(i) : qRgb(0, 0, 0);
+        map->Colors[i].Red = GifByteType(qRed(rgb));
+        map->Colors[i].Green = GifByteType(qGreen(rgb));
+        map->Colors[i].Blue = GifByteType(qBlue(rgb));
+    }
+    return map;
+}
+
+QVector<QRgb> tableFromColorMap(const ColorMapObject *map)
+{
+    QVector<QRgb> table;
+    if (!map)
+        return table;
+    table.reserve(map->ColorCount);
+    for (int i = 0; i < map->ColorCount; ++i)
+        table.append(qRgb(map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue));
+    return table;
+}
+
+// giflib frees the file handle but leaves the saved-image records to us.
+void freeSavedImages(SavedImage *images, int count)
+{
+    if (!images)
+        return;
+    for (int i = 0; i < count; ++i) {
+        SavedImage &sp = images[i];
+        if (sp.ImageDesc.ColorMap)
+            GifFreeMapObject(sp.ImageDesc.ColorMap);
+        free(sp.RasterBits);
+        GifFreeExtensions(&sp.ExtensionBlockCount, &sp.ExtensionBlocks);
+    }
+    free(images);
+}
+
+} // namespace
+
+QSize GifImagePrivate::effectiveCanvasSize() const
+{
+    if (canvasSize.width() >= 0 && canvasSize.height() >= 0)
+        return canvasSize;
+    int width = -1;
+    int height = -1;
+    for (const GifFrameInfo &frame : frames) {
+        width = qMax(width, frame.image.width() + frame.offset.x());
+        height = qMax(height, frame.image.height() + frame.offset.y());
+    }
+    return QSize(width, height);
+}
+
+int GifImagePrivate::transparentIndex(const GifFrameInfo &frame) const
+{
+    QColor color = frame.transparentColor.isValid() ? frame.transparentColor : defaultTransparentColor;
+    if (!color.isValid())
+        return -1;
+    const QVector<QRgb> table = !frame.image.colorTable().isEmpty() ? frame.image.colorTable() : globalColorTable;
+    if (table.isEmpty())
+        return -1;
+    return table.indexOf(color.rgb());
+}
+
+bool GifImagePrivate::write(QIODevice *device) const
+{
+    int error = 0;
+    GifFileType *gif = EGifOpen(device, gifWriteToDevice, &error);
+    if (!gif) {
+        qWarning("%s", GifErrorString(error));
+        return false;
+    }
+
+    const QSize screen = effectiveCanvasSize();
+    gif->SWidth = screen.width();
+    gif->SHeight = screen.height();
+    gif->SColorResolution = 8;
+    gif->SBackGroundColor = 0;
+    gif->SColorMap = nullptr;
+    if (!globalColorTable.isEmpty()) {
+        gif->SColorMap = colorMapFromTable(globalColorTable);
+        const int index = globalColorTable.indexOf(backgroundColor.rgba());
+        gif->SBackGroundColor = index < 0 ? 0 : index;
+    }
+
+    const int count = frames.size();
+    SavedImage *images = count > 0 ? static_cast<SavedImage *>(calloc(size_t(count), sizeof(SavedImage))) : nullptr;
+    gif->ImageCount = count;
+    gif->SavedImages = images;
+    bool ok = count == 0 || images != nullptr;
+
+    for (int i = 0; ok && i < count; ++i) {
+        const GifFrameInfo &frame = frames.at(i);
+        QImage picture = frame.image;
+        if (picture.format() != QImage::Format_Indexed8) {
+            picture = globalColorTable.isEmpty()
+                          ? picture.convertToFormat(QImage::Format_Indexed8, Qt::AutoColor)
+                          : picture.convertToFormat(QImage::Format_Indexed8, globalColorTable, Qt::AutoColor);
+        }
+        SavedImage &sp = images[i];
+        sp.ImageDesc.Left = frame.offset.x();
+        sp.ImageDesc.Top = frame.offset.y();
+        sp.ImageDesc.Width = picture.width();
+        sp.ImageDesc.Height = picture.height();
+        sp.ImageDesc.Interlace = frame.interlace;
+        const QVector<QRgb> table = picture.colorTable();
+        if (!table.isEmpty() && table != globalColorTable) {
+            sp.ImageDesc.ColorMap = colorMapFromTable(table);
+            ok = sp.ImageDesc.ColorMap != nullptr;
+        }
+        const int width = picture.width();
+        const int height = picture.height();
+        sp.RasterBits = static_cast<GifByteType *>(malloc(size_t(qMax(1, width * height))));
+        if (!sp.RasterBits) {
+            ok = false;
+            break;
+        }
+        for (int y = 0; y < height; ++y)
+            memcpy(sp.RasterBits + size_t(y) * size_t(width), picture.constScanLine(y), size_t(width));
+
+        if (i == 0) {
+            static const unsigned char netscape[] = "NETSCAPE2.0";
+            const unsigned char loop[3] = {1, GifByteType(loopCount & 0xFF), GifByteType((loopCount >> 8) & 0xFF)};
+            if (GifAddExtensionBlock(&sp.ExtensionBlockCount, &sp.ExtensionBlocks, APPLICATION_EXT_FUNC_CODE, 11,
+                                     const_cast<unsigned char *>(netscape)) == GIF_ERROR
+                || GifAddExtensionBlock(&sp.ExtensionBlockCount, &sp.ExtensionBlocks, CONTINUE_EXT_FUNC_CODE, 3,
+                                        const_cast<unsigned char *>(loop)) == GIF_ERROR)
+                ok = false;
+        }
+        GraphicsControlBlock gcb;
+        gcb.DisposalMode = DISPOSAL_UNSPECIFIED;
+        gcb.UserInputFlag = false;
+        gcb.DelayTime = (frame.delay == -1 ? defaultDelay : frame.delay) / 10;
+        gcb.TransparentColor = transparentIndex(frame);
+        if (EGifGCBToSavedExtension(&gcb, gif, i) == GIF_ERROR)
+            ok = false;
+    }
+
+    bool closed = false;
+    if (ok) {
+        ok = EGifSpew(gif) == GIF_OK;
+        // EGifSpew closes (and frees) the handle only when every step succeeded.
+        closed = ok;
+        if (!ok)
+            qWarning("%s", GifErrorString(gif->Error));
+    }
+    if (!closed) {
+        gif->SavedImages = nullptr;
+        gif->ImageCount = 0;
+        EGifCloseFile(gif, &error);
+    }
+    freeSavedImages(images, count);
+    return ok;
+}
+
+bool GifImagePrivate::read(QIODevice *device)
+{
+    int error = 0;
+    GifFileType *gif = DGifOpen(device, gifReadFromDevice, &error);
+    if (!gif) {
+        qWarning("%s", GifErrorString(error));
+        return false;
+    }
+    if (DGifSlurp(gif) != GIF_OK) {
+        qWarning("%s", GifErrorString(gif->Error));
+        DGifCloseFile(gif, &error);
+        return false;
+    }
+
+    canvasSize = QSize(gif->SWidth, gif->SHeight);
+    globalColorTable = tableFromColorMap(gif->SColorMap);
+    backgroundColor = gif->SBackGroundColor < globalColorTable.size()
+                          ? QColor(globalColorTable.at(gif->SBackGroundColor))
+                          : QColor();
+    loopCount = 0;
+    frames.clear();
+
+    for (int i = 0; i < gif->ImageCount; ++i) {
+        const SavedImage &sp = gif->SavedImages[i];
+        const GifImageDesc &desc = sp.ImageDesc;
+        QVector<QRgb> table = tableFromColorMap(desc.ColorMap ? desc.ColorMap : gif->SColorMap);
+        GifFrameInfo frame;
+        frame.offset = QPoint(desc.Left, desc.Top);
+        frame.interlace = desc.Interlace;
+        QImage image(desc.Width, desc.Height, QImage::Format_Indexed8);
+        if (image.isNull() && desc.Width * desc.Height > 0)
+            continue;
+        image.setColorTable(table);
+        // Interlaced rows are stored in four passes.
+        QVector<int> rows;
+        if (desc.Interlace) {
+            static const int start[4] = {0, 4, 2, 1};
+            static const int step[4] = {8, 8, 4, 2};
+            for (int pass = 0; pass < 4; ++pass)
+                for (int y = start[pass]; y < desc.Height; y += step[pass])
+                    rows.append(y);
+        } else {
+            for (int y = 0; y < desc.Height; ++y)
+                rows.append(y);
+        }
+        for (int r = 0; r < rows.size(); ++r)
+            memcpy(image.scanLine(rows.at(r)), sp.RasterBits + size_t(r) * size_t(desc.Width), size_t(desc.Width));
+        frame.image = image;
+
+        GraphicsControlBlock gcb;
+        if (DGifSavedExtensionToGCB(gif, i, &gcb) == GIF_OK) {
+            frame.delay = gcb.DelayTime * 10;
+            if (gcb.TransparentColor >= 0 && gcb.TransparentColor < table.size())
+                frame.transparentColor = QColor(table.at(gcb.TransparentColor));
+        }
+        for (int e = 0; e + 1 < sp.ExtensionBlockCount; ++e) {
+            const ExtensionBlock &block = sp.ExtensionBlocks[e];
+            const ExtensionBlock &next = sp.ExtensionBlocks[e + 1];
+            if (block.Function == APPLICATION_EXT_FUNC_CODE && block.ByteCount == 11
+                && memcmp(block.Bytes, "NETSCAPE2.0", 11) == 0 && next.ByteCount >= 3 && next.Bytes[0] == 1)
+                loopCount = next.Bytes[1] | (next.Bytes[2] << 8);
+        }
+        frames.append(frame);
+    }
+    DGifCloseFile(gif, &error);
+    return true;
+}
+
+GifImage::GifImage() : d(new GifImagePrivate)
+{
+}
+
+GifImage::GifImage(const QSize &size) : d(new GifImagePrivate)
+{
+    d->canvasSize = size;
+}
+
+GifImage::GifImage(const QString &fileName) : d(new GifImagePrivate)
+{
+    load(fileName);
+}
+
+GifImage::~GifImage()
+{
+    delete d;
+}
+
+bool GifImage::load(QIODevice *device)
+{
+    return device && d->read(device);
+}
+
+bool GifImage::load(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    return load(&file);
+}
+
+bool GifImage::save(QIODevice *device) const
+{
+    return device && d->write(device);
+}
+
+bool GifImage::save(const QString &fileName) const
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    bool ok = save(&file);
+    // The last bytes reach the disk only here: a full disk shows now.
+    ok = file.flush() && ok;
+    file.close();
+    return ok && file.error() == QFileDevice::NoError;
+}
+
+QSize GifImage::canvasSize() const { return d->effectiveCanvasSize(); }
+int GifImage::loopCount() const { return d->loopCount; }
+void GifImage::setLoopCount(int loop) { d->loopCount = loop; }
+int GifImage::defaultDelay() const { return d->defaultDelay; }
+void GifImage::setDefaultDelay(int internal) { d->defaultDelay = internal; }
+QColor GifImage::defaultTransparentColor() const { return d->defaultTransparentColor; }
+void GifImage::setDefaultTransparentColor(const QColor &color) { d->defaultTransparentColor = color; }
+QVector<QRgb> GifImage::globalColorTable() const { return d->globalColorTable; }
+QColor GifImage::backgroundColor() const { return d->backgroundColor; }
+
+void GifImage::setGlobalColorTable(const QVector<QRgb> &colors, const QColor &bgColor)
+{
+    d->globalColorTable = colors;
+    d->backgroundColor = bgColor;
+}
+
+int GifImage::frameCount() const { return d->frames.size(); }
+
+QImage GifImage::frame(int index) const
+{
+    return index >= 0 && index < d->frames.size() ? d->frames.at(index).image : QImage();
+}
+
+QPoint GifImage::frameOffset(int index) const
+{
+    return index >= 0 && index < d->frames.size() ? d->frames.at(index).offset : QPoint();
+}
+
+int GifImage::frameDelay(int index) const
+{
+    return index >= 0 && index < d->frames.size() ? d->frames.at(index).delay : -1;
+}
+
+QColor GifImage::frameTransparentColor(int index) const
+{
+    return index >= 0 && index < d->frames.size() ? d->frames.at(index).transparentColor : QColor();
+}
+
+void GifImage::setFrameOffset(int index, const QPoint &offset)
+{
+    if (index >= 0 && index < d->frames.size())
+        d->frames[index].offset = offset;
+}
+
+void GifImage::setFrameDelay(int index, int delay)
+{
+    if (index >= 0 && index < d->frames.size())
+        d->frames[index].delay = delay;
+}
+
+void GifImage::setFrameTransparentColor(int index, const QColor &color)
+{
+    if (index >= 0 && index < d->frames.size())
+        d->frames[index].transparentColor = color;
+}
+
+void GifImage::addFrame(const QImage &frame, int delay)
+{
+    addFrame(frame, frame.offset(), delay);
+}
+
+void GifImage::addFrame(const QImage &frame, const QPoint &offset, int delay)
+{
+    insertFrame(d->frames.size(), frame, offset, delay);
+}
+
+void GifImage::insertFrame(int index, const QImage &frame, int delay)
+{
+    insertFrame(index, frame, frame.offset(), delay);
+}
+
+void GifImage::insertFrame(int index, const QImage &frame, const QPoint &offset, int delay)
+{
+    GifFrameInfo info;
+    info.image = frame;
+    info.offset = offset;
+    info.delay = delay;
+    d->frames.insert(qBound(0, index, d->frames.size()), info);
+}

@@ -1,0 +1,248 @@
+#include "helpers.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QRandomGenerator>
+#include <QSaveFile>
+#include <QTextStream>
+#include <QThread>
+#include <climits>
+
+const char kProductSite[] = "https://www.vopa.example/";
+const char kProgramVersion[] = "19";
+
+namespace {
+
+QMutex &sinkMutex()
+{
+    static QMutex mutex;
+    return mutex;
+}
+
+MessageSink &messageSink()
+{
+    static MessageSink sink;
+    return sink;
+}
+
+QMutex &counterMutex()
+{
+    static QMutex mutex;
+    return mutex;
+}
+
+bool onGuiThread()
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    return app && qobject_cast<QApplication *>(app) && QThread::currentThread() == app->thread();
+}
+
+QString counterPath(const QString &name)
+{
+    return cacheDir() + QLatin1Char('/') + name + QStringLiteral(".cache");
+}
+
+} // namespace
+
+void setMessageSink(MessageSink sink)
+{
+    QMutexLocker lock(&sinkMutex());
+    messageSink() = std::move(sink);
+}
+
+QString cacheDir()
+{
+    const QString path = QDir::currentPath();
+    if (QDir(path).exists())
+        return path;
+    if (QDir().mkpath(path))
+        return path;
+    showMessage(QStringLiteral("缓存目录创建失败，不能生成二维码，请手动创建：") + path);
+    return path;
+}
+
+QString readTextFile(const QString &path)
+{
+    if (path.isEmpty())
+        return QString();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return QString();
+    QByteArray bytes = file.readAll();
+    file.close();
+    const int nul = bytes.indexOf('\0');
+    if (nul >= 0)
+        bytes.truncate(nul);
+    return QString::fromUtf8(bytes);
+}
+
+QString readTextFile(const QString &path, const QString &defaultText)
+{
+    const QString text = readTextFile(path);
+    return text.isEmpty() ? defaultText : text;
+}
+
+bool writeTextFile(const QString &path, const QString &text, bool append)
+{
+    if (path.isEmpty())
+        return false;
+    QFile file(path);
+    QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Text;
+    if (append)
+        mode |= QIODevice::Append;
+    if (!file.open(mode))
+        return false;
+    QTextStream stream(&file);
+    stream.setCodec("UTF-8");
+    stream.setGenerateByteOrderMark(false);
+    stream << text;
+    stream.flush();
+    bool ok = stream.status() == QTextStream::Ok && file.flush();
+    file.close();
+    ok = ok && file.error() == QFileDevice::NoError;
+    return ok;
+}
+
+int readCacheCounter(const QString &name)
+{
+    bool ok = false;
+    const int value = readTextFile(counterPath(name), QStringLiteral("0")).toInt(&ok, 10);
+    return ok ? value : 0;
+}
+
+void addCacheCounter(const QString &name, const int &amount)
+{
+    // The decode page and a batch worker may add to one counter at once.
+    QMutexLocker lock(&counterMutex());
+    const QString path = counterPath(name);
+    bool ok = false;
+    int value = readTextFile(path, QStringLiteral("0")).toInt(&ok, 10);
+    if (!ok)
+        value = 0;
+    const qint64 sum = qBound<qint64>(INT_MIN, qint64(value) + amount, INT_MAX);
+    writeTextFile(path, QString::number(int(sum), 10), false);
+}
+
+void showMessage(const QString &message)
+{
+    if (!onGuiThread()) {
+        // A widget off the GUI thread would crash; the text goes to the log.
+        qWarning("%s", qUtf8Printable(message));
+        return;
+    }
+    {
+        QMutexLocker lock(&sinkMutex());
+        if (messageSink()) {
+            MessageSink sink = messageSink();
+            lock.unlock();
+            sink(message);
+            return;
+        }
+    }
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("提示信息"), message, QMessageBox::NoButton,
+                    nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    // A box shown while the main window is hidden must not end the program.
+    box.setAttribute(Qt::WA_QuitOnClose, false);
+    box.setStandardButtons(QMessageBox::Ok);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("确 定"));
+    box.exec();
+}
+
+QString fileSuffix(const QString &path)
+{
+    const int dot = path.lastIndexOf(QLatin1Char('.'), -1, Qt::CaseSensitive);
+    return path.right(path.length() - dot - 1);
+}
+
+bool copyFile(const QString &source, const QString &target)
+{
+    if (source.isEmpty() || target.isEmpty())
+        return false;
+    if (!QFile::exists(source))
+        return false;
+    if (source == target)
+        return true;
+    const QString canonicalSource = QFileInfo(source).canonicalFilePath();
+    const QString canonicalTarget = QFileInfo(target).canonicalFilePath();
+    if (!canonicalTarget.isEmpty() && canonicalSource == canonicalTarget)
+        return true;
+
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    // Written beside the target and renamed over it: a failed copy keeps the old target.
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    char buffer[64 * 1024];
+    for (;;) {
+        const qint64 n = in.read(buffer, sizeof(buffer));
+        if (n < 0) {
+            out.cancelWriting();
+            return false;
+        }
+        if (n == 0)
+            break;
+        if (out.write(buffer, n) != n) {
+            out.cancelWriting();
+            return false;
+        }
+    }
+    return out.commit();
+}
+
+QString randomString(const int &length)
+{
+    static const char alphabet[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWZYZ";
+    QString text;
+    if (length <= 0)
+        return text;
+    text.reserve(length);
+    QRandomGenerator *generator = QRandomGenerator::global();
+    for (int i = 0; i < length; ++i)
+        text.append(QLatin1Char(alphabet[generator->bounded(36)]));
+    return text;
+}
+
+QList<int> alignmentPatternCenters(const int &width)
+{
+    // Alignment-pattern row/column coordinates for versions 2 to 40, smallest first.
+    static const int table[39][7] = {
+        {6, 18}, {6, 22}, {6, 26}, {6, 30}, {6, 34},
+        {6, 22, 38}, {6, 24, 42}, {6, 26, 46}, {6, 28, 50}, {6, 30, 54},
+        {6, 32, 58}, {6, 34, 62}, {6, 26, 46, 66}, {6, 26, 48, 70}, {6, 26, 50, 74},
+        {6, 30, 54, 78}, {6, 30, 56, 82}, {6, 30, 58, 86}, {6, 34, 62, 90}, {6, 28, 50, 72, 94},
+        {6, 26, 50, 74, 98}, {6, 30, 54, 78, 102}, {6, 28, 54, 80, 106}, {6, 32, 58, 84, 110},
+        {6, 30, 58, 86, 114}, {6, 34, 62, 90, 118}, {6, 26, 50, 74, 98, 122},
+        {6, 30, 54, 78, 102, 126}, {6, 26, 52, 78, 104, 130}, {6, 30, 56, 82, 108, 134},
+        {6, 34, 60, 86, 112, 138}, {6, 30, 58, 86, 114, 142}, {6, 34, 62, 90, 118, 146},
+        {6, 30, 54, 78, 102, 126, 150}, {6, 24, 50, 76, 102, 128, 154},
+        {6, 28, 54, 80, 106, 132, 158}, {6, 32, 58, 84, 110, 136, 162},
+        {6, 26, 54, 82, 110, 138, 166}, {6, 30, 58, 86, 114, 142, 170},
+    };
+    QList<int> list;
+    const int version = qrVersionFromWidth(width);
+    if (version < 2 || version > 40)
+        return list;
+    const int *row = table[version - 2];
+    if (version < 7) {
+        list.append(row[1]);
+        return list;
+    }
+    for (int i = 6; i >= 0; --i) {
+        if (row[i] != 0)
+            list.append(row[i]);
+    }
+    return list;
+}
+
+int qrVersionFromWidth(const int &width)
+{
+    return (width - 21) / 4 + 1;
+}

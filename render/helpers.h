@@ -1,0 +1,35 @@
+// Common helpers shared by every part of the program: the cache directory,
+// small state files, counters, the warning box, suffixes, file copies and
+// random names, plus the QR alignment-pattern table.
+#ifndef VOPA_HELPERS_H
+#define VOPA_HELPERS_H
+
+#include <QList>
+#include <QString>
+#include <functional>
+
+// The product's web site; also what an empty code content encodes.
+extern const char kProductSite[];
+// The program version, sent to the update service and written into records.
+extern const char kProgramVersion[];
+
+QString cacheDir();
+QString readTextFile(const QString &path, const QString &defaultText);
+QString readTextFile(const QString &path);
+bool writeTextFile(const QString &path, const QString &text, bool append);
+int readCacheCounter(const QString &name);
+void addCacheCounter(const QString &name, const int &amount);
+void showMessage(const QString &message);
+QString fileSuffix(const QString &path);
+bool copyFile(const QString &source, const QString &target);
+QString randomString(const int &length);
+
+QList<int> alignmentPatternCenters(const int &width);
+int qrVersionFromWidth(const int &width);
+
+// Where showMessage sends its text instead of opening the modal box, when set.
+// Only GUI-thread calls reach it; other threads always log a warning.
+using MessageSink = std::function<void(const QString &message)>;
+void setMessageSink(MessageSink sink);
+
+#endif

@@ -1,0 +1,60 @@
+// The last steps every raster renderer shares: loading its pictures, the
+// caption band under the code, and writing the code alone, on a still
+// background or into every frame of an animated GIF background.
+#ifndef VOPA_RASTEROUTPUT_H
+#define VOPA_RASTEROUTPUT_H
+
+#include <QColor>
+#include <QImage>
+#include <QString>
+
+class QPainter;
+
+namespace RasterOutput {
+
+struct Caption
+{
+    bool isCode = false;
+    QString codeStr;
+    int codeFontSize = 14;
+    int codeSpac = 2;
+    QColor codeColor;
+
+    // A caption band is added only for a non-empty text.
+    bool hasBand() const { return isCode && !codeStr.isEmpty(); }
+    int bandHeight() const { return hasBand() ? 2 * codeFontSize : 0; }
+};
+
+struct Placement
+{
+    QString bgImg;
+    int bgX = 0;
+    int bgY = 0;
+};
+
+// Loads a picture by its own format, then as PNG, then as JPG.
+bool loadImage(const QString &path, QImage *image);
+
+// Draws the caption text at the top of the band below a code of side `size`.
+void paintCaption(QPainter &painter, int size, const Caption &caption);
+
+// The code image with a transparent caption band below it (or the code alone).
+QImage addCaptionBand(const QImage &code, int size, const Caption &caption);
+
+// Writes `codeImage` (size by h) alone, or onto the loaded background: every
+// frame of a ".gif" background, or the still picture otherwise. False when
+// nothing could be written.
+bool writeOutput(const QString &path, const QImage &codeImage, const Placement &placement,
+                 const QImage *background);
+
+// Saves one picture in the format the path's suffix names; formats without
+// alpha get the picture flattened onto white first, and ".gif" is written as
+// a one-frame GIF.
+bool saveStill(const QImage &image, const QString &path);
+
+// The picture over an opaque white ground.
+QImage flattenOntoWhite(const QImage &image);
+
+} // namespace RasterOutput
+
+#endif
