@@ -4,10 +4,11 @@
 #include <QFile>
 #include <QPainter>
 
+// zbar first: zxing-cpp's headers define names that clash with zbar's.
+#include <zbar.h>
 #define ZX_USE_UTF8
 #include <ZXing/ReadBarcode.h>
 #include <gif_lib.h>
-#include <zbar.h>
 
 void TestCwd::enter()
 {
@@ -66,7 +67,9 @@ QString decodeZbar(const QImage &image)
     for (int y = 0; y < grey.height(); ++y)
         packed.append(reinterpret_cast<const char *>(grey.constScanLine(y)), grey.width());
     zbar::ImageScanner scanner;
-    scanner.set_config(zbar::ZBAR_NONE, zbar::ZBAR_CFG_ENABLE, 1);
+    // QR only: the renders hold nothing else, and other symbologies log noise.
+    scanner.set_config(zbar::ZBAR_NONE, zbar::ZBAR_CFG_ENABLE, 0);
+    scanner.set_config(zbar::ZBAR_QRCODE, zbar::ZBAR_CFG_ENABLE, 1);
     zbar::Image zimage(unsigned(grey.width()), unsigned(grey.height()), "Y800", packed.constData(),
                        unsigned(packed.size()));
     scanner.scan(zimage);
@@ -77,13 +80,13 @@ QString decodeZbar(const QImage &image)
     return text;
 }
 
-QString checkDecodes(const QImage &image, const QString &expected)
+QString checkDecodes(const QImage &image, const QString &expected, bool withZbar)
 {
     const QImage prepared = prepareForDecode(image);
     const QString byZXing = decodeZXing(prepared);
     if (byZXing != expected)
         return QStringLiteral("zxing read \"%1\" instead of \"%2\"").arg(byZXing, expected);
-    bool ascii = true;
+    bool ascii = withZbar;
     for (QChar c : expected)
         ascii = ascii && c.unicode() < 128;
     if (ascii) {

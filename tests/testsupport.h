@@ -33,9 +33,9 @@ QImage prepareForDecode(const QImage &image, int border = 40);
 // Text of the code found, empty when none (QR only unless `anyFormat`).
 QString decodeZXing(const QImage &image, bool anyFormat = false);
 QString decodeZbar(const QImage &image);
-// Checks both decoders (zbar only for ASCII texts); empty on success, else
-// what went wrong.
-QString checkDecodes(const QImage &image, const QString &expected);
+// Checks both decoders (zbar only for ASCII texts, and only when `withZbar`);
+// empty on success, else what went wrong.
+QString checkDecodes(const QImage &image, const QString &expected, bool withZbar = true);
 
 void saveToGallery(const QString &name, const QImage &image);
 
