@@ -37,10 +37,21 @@ public:
 
 namespace {
 
+// The device, and whether any write to it fell short: giflib does not check
+// its own write of the trailer.
+struct GifWriteTarget
+{
+    QIODevice *device = nullptr;
+    bool failed = false;
+};
+
 int gifWriteToDevice(GifFileType *gif, const GifByteType *data, int length)
 {
-    auto *device = static_cast<QIODevice *>(gif->UserData);
-    return int(device->write(reinterpret_cast<const char *>(data), length));
+    auto *target = static_cast<GifWriteTarget *>(gif->UserData);
+    const qint64 written = target->device->write(reinterpret_cast<const char *>(data), length);
+    if (written != length)
+        target->failed = true;
+    return int(written);
 }
 
 int gifReadFromDevice(GifFileType *gif, GifByteType *data, int length)
@@ -93,6 +104,50 @@ void freeSavedImages(SavedImage *images, int count)
     free(images);
 }
 
+// Writes the screen and the saved images with giflib's stream calls. EGifSpew
+// would leak here: it hands the handle's own screen map to EGifPutScreenDesc,
+// which replaces it by a copy without freeing it, and EGifPutImageDesc drops
+// its copy of the previous frame's local map when a frame has none.
+bool putRecords(GifFileType *gif, const ColorMapObject *screenMap, int background)
+{
+    if (EGifPutScreenDesc(gif, gif->SWidth, gif->SHeight, 8, background, screenMap) == GIF_ERROR)
+        return false;
+    for (int i = 0; i < gif->ImageCount; ++i) {
+        const SavedImage &sp = gif->SavedImages[i];
+        for (int e = 0; e < sp.ExtensionBlockCount; ++e) {
+            const ExtensionBlock &block = sp.ExtensionBlocks[e];
+            if (block.Function != CONTINUE_EXT_FUNC_CODE && EGifPutExtensionLeader(gif, block.Function) == GIF_ERROR)
+                return false;
+            if (EGifPutExtensionBlock(gif, block.ByteCount, block.Bytes) == GIF_ERROR)
+                return false;
+            const bool last = e + 1 == sp.ExtensionBlockCount
+                              || sp.ExtensionBlocks[e + 1].Function != CONTINUE_EXT_FUNC_CODE;
+            if (last && EGifPutExtensionTrailer(gif) == GIF_ERROR)
+                return false;
+        }
+        const GifImageDesc &desc = sp.ImageDesc;
+        if (!desc.ColorMap && gif->Image.ColorMap) {
+            GifFreeMapObject(gif->Image.ColorMap);
+            gif->Image.ColorMap = nullptr;
+        }
+        if (EGifPutImageDesc(gif, desc.Left, desc.Top, desc.Width, desc.Height, desc.Interlace, desc.ColorMap)
+            == GIF_ERROR)
+            return false;
+        // Interlaced rows go out in four passes.
+        static const int start[4] = {0, 4, 2, 1};
+        static const int step[4] = {8, 8, 4, 2};
+        const int passes = desc.Interlace ? 4 : 1;
+        for (int pass = 0; pass < passes; ++pass) {
+            const int first = desc.Interlace ? start[pass] : 0;
+            const int stride = desc.Interlace ? step[pass] : 1;
+            for (int y = first; y < desc.Height; y += stride)
+                if (EGifPutLine(gif, sp.RasterBits + size_t(y) * size_t(desc.Width), desc.Width) == GIF_ERROR)
+                    return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 QSize GifImagePrivate::effectiveCanvasSize() const
@@ -122,7 +177,9 @@ int GifImagePrivate::transparentIndex(const GifFrameInfo &frame) const
 bool GifImagePrivate::write(QIODevice *device) const
 {
     int error = 0;
-    GifFileType *gif = EGifOpen(device, gifWriteToDevice, &error);
+    GifWriteTarget target;
+    target.device = device;
+    GifFileType *gif = EGifOpen(&target, gifWriteToDevice, &error);
     if (!gif) {
         qWarning("%s", GifErrorString(error));
         return false;
@@ -131,20 +188,20 @@ bool GifImagePrivate::write(QIODevice *device) const
     const QSize screen = effectiveCanvasSize();
     gif->SWidth = screen.width();
     gif->SHeight = screen.height();
-    gif->SColorResolution = 8;
-    gif->SBackGroundColor = 0;
-    gif->SColorMap = nullptr;
+    // The screen map stays ours: giflib keeps a copy of its own.
+    ColorMapObject *screenMap = nullptr;
+    int background = 0;
     if (!globalColorTable.isEmpty()) {
-        gif->SColorMap = colorMapFromTable(globalColorTable);
+        screenMap = colorMapFromTable(globalColorTable);
         const int index = globalColorTable.indexOf(backgroundColor.rgba());
-        gif->SBackGroundColor = index < 0 ? 0 : index;
+        background = index < 0 ? 0 : index;
     }
 
     const int count = frames.size();
     SavedImage *images = count > 0 ? static_cast<SavedImage *>(calloc(size_t(count), sizeof(SavedImage))) : nullptr;
     gif->ImageCount = count;
     gif->SavedImages = images;
-    bool ok = count == 0 || images != nullptr;
+    bool ok = (count == 0 || images != nullptr) && (globalColorTable.isEmpty() || screenMap != nullptr);
 
     for (int i = 0; ok && i < count; ++i) {
         const GifFrameInfo &frame = frames.at(i);
@@ -193,19 +250,16 @@ bool GifImagePrivate::write(QIODevice *device) const
             ok = false;
     }
 
-    bool closed = false;
-    if (ok) {
-        ok = EGifSpew(gif) == GIF_OK;
-        // EGifSpew closes (and frees) the handle only when every step succeeded.
-        closed = ok;
-        if (!ok)
-            qWarning("%s", GifErrorString(gif->Error));
+    if (ok && !putRecords(gif, screenMap, background)) {
+        qWarning("%s", GifErrorString(gif->Error));
+        ok = false;
     }
-    if (!closed) {
-        gif->SavedImages = nullptr;
-        gif->ImageCount = 0;
-        EGifCloseFile(gif, &error);
-    }
+    // Closing writes the trailer and frees the handle with giflib's copies of
+    // the maps; the saved images and the screen map are released here.
+    gif->SavedImages = nullptr;
+    gif->ImageCount = 0;
+    ok = EGifCloseFile(gif, &error) == GIF_OK && ok && !target.failed;
+    GifFreeMapObject(screenMap);
     freeSavedImages(images, count);
     return ok;
 }
@@ -243,20 +297,9 @@ bool GifImagePrivate::read(QIODevice *device)
         if (image.isNull() && desc.Width * desc.Height > 0)
             continue;
         image.setColorTable(table);
-        // Interlaced rows are stored in four passes.
-        QVector<int> rows;
-        if (desc.Interlace) {
-            static const int start[4] = {0, 4, 2, 1};
-            static const int step[4] = {8, 8, 4, 2};
-            for (int pass = 0; pass < 4; ++pass)
-                for (int y = start[pass]; y < desc.Height; y += step[pass])
-                    rows.append(y);
-        } else {
-            for (int y = 0; y < desc.Height; ++y)
-                rows.append(y);
-        }
-        for (int r = 0; r < rows.size(); ++r)
-            memcpy(image.scanLine(rows.at(r)), sp.RasterBits + size_t(r) * size_t(desc.Width), size_t(desc.Width));
+        // DGifSlurp has already put interlaced rows back in display order.
+        for (int y = 0; y < desc.Height; ++y)
+            memcpy(image.scanLine(y), sp.RasterBits + size_t(y) * size_t(desc.Width), size_t(desc.Width));
         frame.image = image;
 
         GraphicsControlBlock gcb;
