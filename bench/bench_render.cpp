@@ -1,8 +1,12 @@
-// Speed of the standard renderer against the encoder alone.
+// Speed of the renderers against the encoder alone.
 // Run: cmake -S . -B build -DVOPA_BUILD_BENCH=ON && cmake --build build --target bench_render
 //      QT_QPA_PLATFORM=offscreen build/bench/bench_render
+#include "bsdqr.h"
 #include "gifimage.h"
+#include "lunkuoqr.h"
 #include "proqrcode.h"
+#include "vectorqr.h"
+#include "visualqr.h"
 
 #include <QApplication>
 #include <QDir>
@@ -71,6 +75,26 @@ void BM_CreateAnimatedGif(benchmark::State &state)
     }
 }
 
+// Every style at size 300 on the same version-10 text.
+template <typename Renderer> const char *suffixOf() { return "png"; }
+template <> const char *suffixOf<svgQr>() { return "svg"; }
+template <> const char *suffixOf<pdfQr>() { return "pdf"; }
+
+template <typename Renderer>
+void BM_Style(benchmark::State &state)
+{
+    const QByteArray text = textFor(10);
+    const QString path = g_dir + "/style." + suffixOf<Renderer>();
+    for (auto _ : state) {
+        Renderer qr;
+        qr.content = text;
+        qr.version = 10;
+        qr.level = 2;
+        if (!qr.create(path))
+            state.SkipWithError("create failed");
+    }
+}
+
 void writeBackground()
 {
     GifImage gif(QSize(400, 400));
@@ -86,6 +110,12 @@ void writeBackground()
 
 BENCHMARK(BM_Encode)->Arg(1)->Arg(10)->Arg(40)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CreatePng)->Args({1, 0})->Args({10, 0})->Args({40, 0})->Args({40, 2})->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(BM_Style, ProQrcode)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_Style, bsdQr)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_Style, visualQr)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_Style, lunkuoQr)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_Style, svgQr)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_Style, pdfQr)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CreateAnimatedGif)->Arg(1)->Arg(10)->Arg(40)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)

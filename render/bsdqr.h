@@ -1,0 +1,47 @@
+// The tone style: every module a coloured block or dot (dark modules joined up
+// as liquid pins on request) over a translucent ground, with stamped eyes and
+// alignment patterns and optional black-and-white timing and format cells.
+#ifndef VOPA_BSDQR_H
+#define VOPA_BSDQR_H
+
+#include <QByteArray>
+#include <QColor>
+#include <QString>
+
+class bsdQr
+{
+public:
+    bsdQr();
+
+    // Renders the code into `path`. False when the text cannot be encoded or
+    // the file cannot be written.
+    bool create(const QString &path);
+
+    bool caseSensitive;
+    int margin;
+    QByteArray content;
+    int hint;
+    int level;
+    int size;
+    QString bgImg;
+    int bgX;
+    int bgY;
+    int version;
+    int xt;
+    int xtItem;
+    double blockSize;
+    QColor block0;
+    QColor block1;
+    QColor ptColor;
+    QColor inptColor;
+    QColor bgColor;
+    double alpha;
+    bool isPlus;
+    bool isCode;
+    QString codeStr;
+    int codeFontSize;
+    int codeSpac;
+    QColor codeColor;
+};
+
+#endif
