@@ -2,10 +2,13 @@
 
 #include <QDebug>
 #include <QFile>
+#include <QHash>
 #include <QList>
 
 #include <gif_lib.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -87,6 +90,145 @@ QVector<QRgb> tableFromColorMap(const ColorMapObject *map)
     for (int i = 0; i < map->ColorCount; ++i)
         table.append(qRgb(map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue));
     return table;
+}
+
+// A picture of up to 256 colours keeps them exactly. A richer one gets a
+// palette fitted to it by median cut over a 5-bit-per-channel histogram, and
+// each pixel takes its nearest entry, without dithering: dither noise breaks
+// up the sharp edges that a QR code needs.
+QImage toIndexed8(const QImage &source)
+{
+    const QImage rgb = source.convertToFormat(QImage::Format_RGB32);
+    const int width = rgb.width();
+    const int height = rgb.height();
+    QImage indexed(width, height, QImage::Format_Indexed8);
+    if (indexed.isNull())
+        return indexed;
+
+    QHash<QRgb, int> exact;
+    bool few = true;
+    for (int y = 0; few && y < height; ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const QRgb c = line[x] | 0xff000000u;
+            if (!exact.contains(c)) {
+                if (exact.size() == 256) {
+                    few = false;
+                    break;
+                }
+                exact.insert(c, exact.size());
+            }
+        }
+    }
+    if (few) {
+        QVector<QRgb> table(exact.size());
+        for (auto it = exact.constBegin(); it != exact.constEnd(); ++it)
+            table[it.value()] = it.key();
+        indexed.setColorTable(table);
+        for (int y = 0; y < height; ++y) {
+            const QRgb *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+            uchar *out = indexed.scanLine(y);
+            for (int x = 0; x < width; ++x)
+                out[x] = uchar(exact.value(line[x] | 0xff000000u));
+        }
+        return indexed;
+    }
+
+    auto binOf = [](QRgb c) { return ((qRed(c) >> 3) << 10) | ((qGreen(c) >> 3) << 5) | (qBlue(c) >> 3); };
+    struct Bin { qint64 count = 0, r = 0, g = 0, b = 0; };
+    QVector<Bin> bins(32768);
+    for (int y = 0; y < height; ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+        for (int x = 0; x < width; ++x) {
+            Bin &bin = bins[binOf(line[x])];
+            ++bin.count;
+            bin.r += qRed(line[x]);
+            bin.g += qGreen(line[x]);
+            bin.b += qBlue(line[x]);
+        }
+    }
+    QVector<int> used;
+    for (int i = 0; i < bins.size(); ++i)
+        if (bins.at(i).count)
+            used.append(i);
+
+    // A box is a range of `used`; split the box with the most pixels spread
+    // over more than one bin along its widest channel, at the median pixel.
+    struct Box { int begin, end; qint64 pixels; };
+    auto channel = [](int bin, int ch) { return (bin >> (10 - 5 * ch)) & 31; };
+    QVector<Box> boxes;
+    boxes.append({0, int(used.size()), qint64(width) * height});
+    while (boxes.size() < 256) {
+        int pick = -1;
+        for (int i = 0; i < boxes.size(); ++i)
+            if (boxes.at(i).end - boxes.at(i).begin > 1 && (pick < 0 || boxes.at(i).pixels > boxes.at(pick).pixels))
+                pick = i;
+        if (pick < 0)
+            break;
+        Box box = boxes.at(pick);
+        int lo[3] = {31, 31, 31}, hi[3] = {0, 0, 0};
+        for (int i = box.begin; i < box.end; ++i)
+            for (int ch = 0; ch < 3; ++ch) {
+                lo[ch] = qMin(lo[ch], channel(used.at(i), ch));
+                hi[ch] = qMax(hi[ch], channel(used.at(i), ch));
+            }
+        int widest = 0;
+        for (int ch = 1; ch < 3; ++ch)
+            if (hi[ch] - lo[ch] > hi[widest] - lo[widest])
+                widest = ch;
+        std::sort(used.begin() + box.begin, used.begin() + box.end,
+                  [&](int a, int b) { return channel(a, widest) < channel(b, widest); });
+        qint64 running = 0;
+        int split = box.begin + 1;
+        for (int i = box.begin; i < box.end - 1; ++i) {
+            running += bins.at(used.at(i)).count;
+            split = i + 1;
+            if (running * 2 >= box.pixels)
+                break;
+        }
+        boxes[pick] = {box.begin, split, running};
+        boxes.append({split, box.end, box.pixels - running});
+    }
+
+    QVector<QRgb> table;
+    for (const Box &box : boxes) {
+        qint64 n = 0, r = 0, g = 0, b = 0;
+        for (int i = box.begin; i < box.end; ++i) {
+            const Bin &bin = bins.at(used.at(i));
+            n += bin.count;
+            r += bin.r;
+            g += bin.g;
+            b += bin.b;
+        }
+        table.append(qRgb(int(r / n), int(g / n), int(b / n)));
+    }
+    indexed.setColorTable(table);
+
+    QVector<int> nearest(32768, -1);
+    for (int y = 0; y < height; ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+        uchar *out = indexed.scanLine(y);
+        for (int x = 0; x < width; ++x) {
+            const int bin = binOf(line[x]);
+            if (nearest.at(bin) < 0) {
+                const Bin &mean = bins.at(bin);
+                const int r = int(mean.r / mean.count), g = int(mean.g / mean.count), b = int(mean.b / mean.count);
+                int best = 0;
+                int bestDistance = INT_MAX;
+                for (int i = 0; i < table.size(); ++i) {
+                    const int dr = qRed(table.at(i)) - r, dg = qGreen(table.at(i)) - g, db = qBlue(table.at(i)) - b;
+                    const int distance = dr * dr + dg * dg + db * db;
+                    if (distance < bestDistance) {
+                        bestDistance = distance;
+                        best = i;
+                    }
+                }
+                nearest[bin] = best;
+            }
+            out[x] = uchar(nearest.at(bin));
+        }
+    }
+    return indexed;
 }
 
 // giflib frees the file handle but leaves the saved-image records to us.
@@ -208,7 +350,7 @@ bool GifImagePrivate::write(QIODevice *device) const
         QImage picture = frame.image;
         if (picture.format() != QImage::Format_Indexed8) {
             picture = globalColorTable.isEmpty()
-                          ? picture.convertToFormat(QImage::Format_Indexed8, Qt::AutoColor)
+                          ? toIndexed8(picture)
                           : picture.convertToFormat(QImage::Format_Indexed8, globalColorTable, Qt::AutoColor);
         }
         SavedImage &sp = images[i];

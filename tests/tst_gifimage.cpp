@@ -117,6 +117,7 @@ private slots:
     void saveFailures();
     void loadBack();
     void loadInterlaced();
+    void richFramesStayCrisp();
 
 private:
     TestCwd m_cwd;
@@ -410,6 +411,50 @@ void TestGifImage::loadInterlaced()
     QCOMPARE(rec.frames.size(), 1);
     const QString againDiff = colourDiff(rec.frames.at(0).image, expected);
     QVERIFY2(againDiff.isEmpty(), qPrintable(againDiff));
+}
+
+void TestGifImage::richFramesStayCrisp()
+{
+    // A frame of thousands of colours (a gradient) with solid black and white
+    // blocks, as a code drawn on a photo: the palette fits the picture and
+    // solid areas come out as one clean colour each, with no dither speckle.
+    QImage picture(256, 256, QImage::Format_RGB32);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x)
+            picture.setPixel(x, y, qRgb(x, y, (x + y) / 2));
+    for (int by = 0; by < 4; ++by)
+        for (int bx = 0; bx < 4; ++bx)
+            for (int y = 0; y < 24; ++y)
+                for (int x = 0; x < 24; ++x)
+                    picture.setPixel(40 + 48 * bx + x, 40 + 48 * by + y, (bx + by) % 2 ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+    GifImage gif(picture.size());
+    gif.addFrame(picture, QPoint(0, 0), 100);
+    QVERIFY(gif.save(m_cwd.file("rich.gif")));
+    const TestSupport::GifRecord record = TestSupport::readGif(m_cwd.file("rich.gif"));
+    QVERIFY2(record.ok, qPrintable(record.error));
+    QCOMPARE(record.frames.size(), 1);
+    const QImage back = record.frames.at(0).image;
+    QCOMPARE(record.frames.at(0).localMapSize, 256);
+    for (int by = 0; by < 4; ++by) {
+        for (int bx = 0; bx < 4; ++bx) {
+            const QRgb first = back.pixel(40 + 48 * bx, 40 + 48 * by);
+            const int grey = qGray(first);
+            QVERIFY((bx + by) % 2 ? grey < 16 : grey > 239);
+            for (int y = 0; y < 24; ++y)
+                for (int x = 0; x < 24; ++x)
+                    QCOMPARE(back.pixel(40 + 48 * bx + x, 40 + 48 * by + y), first);
+        }
+    }
+    // The gradient keeps its colours closely: no channel off by more than 24.
+    int worst = 0;
+    for (int y = 0; y < 256; y += 7)
+        for (int x = 0; x < 256; x += 7) {
+            if (x >= 36 && x < 236 && y >= 36 && y < 236)
+                continue;
+            const QRgb a = picture.pixel(x, y), b = back.pixel(x, y);
+            worst = qMax(worst, qMax(qAbs(qRed(a) - qRed(b)), qMax(qAbs(qGreen(a) - qGreen(b)), qAbs(qBlue(a) - qBlue(b)))));
+        }
+    QVERIFY2(worst <= 24, qPrintable(QString::number(worst)));
 }
 
 QTEST_MAIN(TestGifImage)
