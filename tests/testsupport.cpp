@@ -1,8 +1,14 @@
 #include "testsupport.h"
 
+#include "gifimage.h"
+
 #include <QDir>
 #include <QFile>
+#include <QImageReader>
+#include <QMutex>
 #include <QPainter>
+#include <QRegularExpression>
+#include <QThread>
 
 // zbar first: zxing-cpp's headers define names that clash with zbar's.
 #include <zbar.h>
@@ -23,16 +29,6 @@ void TestCwd::leave()
     m_dir.reset();
 }
 
-QString TestCwd::path() const
-{
-    return m_dir ? m_dir->path() : QString();
-}
-
-QString TestCwd::file(const QString &name) const
-{
-    return path() + QLatin1Char('/') + name;
-}
-
 namespace TestSupport {
 
 QImage prepareForDecode(const QImage &image, int border)
@@ -51,12 +47,10 @@ QString decodeZXing(const QImage &image, bool anyFormat)
     ZXing::DecodeHints hints;
     hints.setFormats(anyFormat ? ZXing::BarcodeFormats() : ZXing::BarcodeFormats(ZXing::BarcodeFormat::QRCode));
     hints.setTryHarder(true);
-    ZXing::ImageView view(grey.constBits(), grey.width(), grey.height(), ZXing::ImageFormat::Lum,
-                          int(grey.bytesPerLine()));
-    const ZXing::Result result = ZXing::ReadBarcode(view, hints);
-    if (!result.isValid())
-        return QString();
-    return QString::fromStdString(result.text());
+    const ZXing::Result result = ZXing::ReadBarcode(
+        ZXing::ImageView(grey.constBits(), grey.width(), grey.height(), ZXing::ImageFormat::Lum, int(grey.bytesPerLine())),
+        hints);
+    return result.isValid() ? QString::fromStdString(result.text()) : QString();
 }
 
 QString decodeZbar(const QImage &image)
@@ -86,15 +80,9 @@ QString checkDecodes(const QImage &image, const QString &expected, bool withZbar
     const QString byZXing = decodeZXing(prepared);
     if (byZXing != expected)
         return QStringLiteral("zxing read \"%1\" instead of \"%2\"").arg(byZXing, expected);
-    bool ascii = withZbar;
-    for (QChar c : expected)
-        ascii = ascii && c.unicode() < 128;
-    if (ascii) {
-        const QString byZbar = decodeZbar(prepared);
-        if (byZbar != expected)
-            return QStringLiteral("zbar read \"%1\" instead of \"%2\"").arg(byZbar, expected);
-    }
-    return QString();
+    const bool ascii = !expected.contains(QRegularExpression(QStringLiteral("[^\\x00-\\x7f]")));
+    const QString byZbar = withZbar && ascii ? decodeZbar(prepared) : expected;
+    return byZbar == expected ? QString() : QStringLiteral("zbar read \"%1\" instead of \"%2\"").arg(byZbar, expected);
 }
 
 void saveToGallery(const QString &name, const QImage &image)
@@ -106,14 +94,7 @@ void saveToGallery(const QString &name, const QImage &image)
 GifRecord readGif(const QString &path)
 {
     GifRecord record;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        record.error = QStringLiteral("cannot open");
-        return record;
-    }
-    record.signature = file.read(6);
-    file.close();
-
+    record.signature = readBytes(path).left(6);
     int error = 0;
     GifFileType *gif = DGifOpenFileName(QFile::encodeName(path).constData(), &error);
     if (!gif) {
@@ -155,15 +136,12 @@ GifRecord readGif(const QString &path)
             }
         }
         const ColorMapObject *map = sp.ImageDesc.ColorMap ? sp.ImageDesc.ColorMap : gif->SColorMap;
-        QImage image(frame.width, frame.height, QImage::Format_RGB32);
-        for (int y = 0; y < frame.height && map; ++y) {
-            for (int x = 0; x < frame.width; ++x) {
-                const int index = sp.RasterBits[y * frame.width + x];
-                const GifColorType c = index < map->ColorCount ? map->Colors[index] : GifColorType{0, 0, 0};
-                image.setPixel(x, y, qRgb(c.Red, c.Green, c.Blue));
-            }
+        frame.image = QImage(frame.width, frame.height, QImage::Format_RGB32);
+        for (int p = 0; p < frame.width * frame.height && map; ++p) {
+            const int index = sp.RasterBits[p];
+            const GifColorType c = index < map->ColorCount ? map->Colors[index] : GifColorType{0, 0, 0};
+            frame.image.setPixel(p % frame.width, p / frame.width, qRgb(c.Red, c.Green, c.Blue));
         }
-        frame.image = image;
         record.frames.append(frame);
     }
     DGifCloseFile(gif, &error);
@@ -171,9 +149,154 @@ GifRecord readGif(const QString &path)
     return record;
 }
 
-int alphaAt(const QImage &image, int x, int y)
+QString checkAnimation(const QString &path, const QSize &size, const QList<int> &delays, const QString &text,
+                       const QString &gallery)
 {
-    return qAlpha(image.pixel(x, y));
+    const GifRecord gif = readGif(path);
+    if (!gif.ok)
+        return QStringLiteral("unreadable GIF: ") + gif.error;
+    if (QSize(gif.width, gif.height) != size || gif.frames.size() != delays.size())
+        return QStringLiteral("%1x%2 with %3 frames").arg(gif.width).arg(gif.height).arg(gif.frames.size());
+    for (int i = 0; i < gif.frames.size(); ++i) {
+        const GifFrameRecord &frame = gif.frames.at(i);
+        const QString where = QStringLiteral("frame %1: ").arg(i);
+        if (frame.delay != delays.at(i) / 10 || frame.gceCount != 1 || frame.netscape != (i == 0))
+            return where + QStringLiteral("delay %1, %2 control blocks, loop block %3")
+                               .arg(frame.delay).arg(frame.gceCount).arg(frame.netscape);
+        if (frame.image.size() != size)
+            return where + QStringLiteral("not full-screen");
+        if (!gallery.isEmpty())
+            saveToGallery(gallery + QStringLiteral("_frame%1").arg(i), frame.image);
+        const QString problem = checkDecodes(frame.image, text);
+        if (!problem.isEmpty())
+            return where + problem;
+    }
+    return QString();
+}
+
+QString checkCaption(const QImage &image, int size, const QColor &ink, const QColor &ground)
+{
+    if (image.size() != QSize(size, size + 28))
+        return QStringLiteral("size %1x%2").arg(image.width()).arg(image.height());
+    int inked = 0;
+    for (int y = size; y < size + 28; ++y)
+        for (int x = 0; x < size; ++x)
+            inked += sameColor(image.pixel(x, y), ink, 90);
+    if (inked < 30)
+        return QStringLiteral("no caption text in the band");
+    for (int x : {2, size - 2}) {
+        const QRgb corner = image.pixel(x, size + 26);
+        if (ground.alpha() == 0 ? qAlpha(corner) != 0 : !sameColor(corner, ground))
+            return QStringLiteral("the band's ground is not %1").arg(ground.name(QColor::HexArgb));
+    }
+    return QString();
+}
+
+QImage loadFirst(const QString &path)
+{
+    return QImageReader(path).read();
+}
+
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeSolid(const QString &path, const QSize &size, const QColor &color, const char *format)
+{
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(color);
+    return image.save(path, format);
+}
+
+bool writeAnimatedBackground(const QString &path, const QSize &size, const QList<int> &delays)
+{
+    // Flat colours, as animated GIFs usually are: the writer keeps each of
+    // them instead of fitting a palette to a gradient.
+    const QColor colors[] = {QColor("#fbe6c8"), QColor("#d4ecfa"), QColor("#dcf8d2")};
+    GifImage gif(size);
+    gif.setLoopCount(0);
+    for (int i = 0; i < delays.size(); ++i) {
+        QImage frame(size, QImage::Format_RGB32);
+        frame.fill(colors[i % 3]);
+        QPainter painter(&frame);
+        painter.setPen(QPen(QColor("#f0a060"), 14));
+        painter.drawLine(0, 40 * i, size.width(), size.height() - 40 * i);
+        painter.end();
+        gif.addFrame(frame, QPoint(0, 0), delays.at(i));
+    }
+    return gif.save(path);
+}
+
+namespace {
+QMutex s_messageMutex;
+QStringList s_messages;
+} // namespace
+
+QStringList collectMessages(const std::function<void()> &work, bool onWorkerThread)
+{
+    s_messages.clear();
+    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &,
+                                                                const QString &text) {
+        QMutexLocker lock(&s_messageMutex);
+        s_messages.append(text);
+    });
+    if (onWorkerThread) {
+        std::unique_ptr<QThread> thread(QThread::create(work));
+        thread->start();
+        thread->wait();
+    } else {
+        work();
+    }
+    qInstallMessageHandler(previous);
+    QMutexLocker lock(&s_messageMutex);
+    return s_messages;
+}
+
+bool sameColor(QRgb pixel, const QColor &color, int tolerance)
+{
+    return qAbs(qRed(pixel) - color.red()) <= tolerance && qAbs(qGreen(pixel) - color.green()) <= tolerance
+           && qAbs(qBlue(pixel) - color.blue()) <= tolerance && qAbs(qAlpha(pixel) - color.alpha()) <= tolerance;
+}
+
+QString checkProbes(const QImage &image, const QList<ColorProbe> &probes, int tolerance)
+{
+    QStringList wrong;
+    for (const ColorProbe &probe : probes) {
+        const QRgb pixel = image.pixel(probe.x, probe.y);
+        if (!sameColor(pixel, probe.color, tolerance))
+            wrong << QStringLiteral("(%1, %2) is #%3, expected %4")
+                         .arg(probe.x).arg(probe.y).arg(pixel, 8, 16, QLatin1Char('0'))
+                         .arg(probe.color.name(QColor::HexArgb));
+    }
+    return wrong.join(QStringLiteral("; "));
+}
+
+Symbol::Symbol(const QByteArray &text, int version, int level)
+    : content(text), holder(encodeQrContent(content, version, level, 2, true)), grid(holder.get())
+{
+}
+
+bool Symbol::ordinary(int x, int y) const
+{
+    return x >= 0 && y >= 0 && x < grid.width() && y < grid.width() && grid.finderArea(x, y, 8) == QrGrid::NoCorner
+           && !grid.inAlignmentArea(x, y) && !grid.inPlusZone(x, y);
+}
+
+QPoint Symbol::find(const std::function<bool(int x, int y)> &test) const
+{
+    for (int y = 0; y < grid.width(); ++y)
+        for (int x = 0; x < grid.width(); ++x)
+            if (ordinary(x, y) && test(x, y))
+                return QPoint(x, y);
+    return QPoint(-1, -1);
 }
 
 } // namespace TestSupport

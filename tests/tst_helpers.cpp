@@ -6,73 +6,44 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QRegularExpression>
 #include <QSet>
 #include <QThread>
 #include <QTimer>
 #include <QtTest>
 #include <climits>
 
+using namespace TestSupport;
+
 namespace {
 
-void putBytes(const QString &path, const QByteArray &bytes)
+// While alive, watches for the modal box showMessage opens, records what it
+// shows and closes it with its first button (or rejects a box without one).
+struct BoxWatcher
 {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), qint64(bytes.size()));
-}
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-// Watches for the modal box while showMessage runs its event loop, records
-// what the box shows and closes it with its button. The polling stops when
-// this object goes away, so no timer outlives the test.
-class BoxCloser : public QObject
-{
-public:
-    BoxCloser() { arm(); }
-
+    BoxWatcher()
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            seen = true;
+            title = box->windowTitle();
+            text = box->text();
+            const QList<QAbstractButton *> buttons = box->buttons();
+            buttonCount = buttons.size();
+            if (buttons.isEmpty())
+                return box->reject();
+            buttonText = buttons.first()->text();
+            buttons.first()->click();
+        });
+        timer.start(10);
+    }
+    QTimer timer;
     bool seen = false;
-    QString title, text, buttonText;
     int buttonCount = 0;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    bool quitOnClose = true;
-
-private:
-    void arm()
-    {
-        QTimer::singleShot(10, this, [this] { poll(); });
-    }
-    void poll()
-    {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box) {
-            if (++m_tries < 500)
-                arm();
-            return;
-        }
-        seen = true;
-        title = box->windowTitle();
-        text = box->text();
-        icon = box->icon();
-        quitOnClose = box->testAttribute(Qt::WA_QuitOnClose);
-        const QList<QAbstractButton *> buttons = box->buttons();
-        buttonCount = buttons.size();
-        if (buttons.isEmpty()) {
-            box->reject();
-            return;
-        }
-        buttonText = buttons.first()->text();
-        buttons.first()->click();
-    }
-    int m_tries = 0;
+    QString title, text, buttonText;
 };
 
 } // namespace
@@ -89,285 +60,167 @@ private slots:
         m_cwd.leave();
     }
 
-    void fileSuffixCases();
-    void alignmentTable();
-    void readTextFileCases();
-    void writeTextFileCases();
-    void counters();
-    void countersUnderThreadsAndSaturation();
-    void copyFileCases();
-    void copyFileSameFile();
-    void randomStringCases();
-    void showMessageOpensBox();
-    void showMessageSinkAndWorkerThread();
+    void suffixesAndAlignmentTable()
+    {
+        // What follows the last dot; a path without one comes back whole.
+        const QStringList suffixCases[] = {{"picture", "picture"}, {"picture.", ""}, {"/tmp/my.dir/picture", "dir/picture"},
+                                           {"/a.b/back.GIF", "GIF"}, {"out.tar.gz", "gz"}};
+        for (const QStringList &c : suffixCases)
+            QCOMPARE(fileSuffix(c.at(0)), c.at(1));
+
+        // The centres by symbol width (every version's are checked against real
+        // symbols with the geometry tests); none outside versions 2 to 40.
+        const QList<QList<int>> centres[] = {{{21}, {}}, {{25}, {18}}, {{45}, {38, 22, 6}},
+                                             {{177}, {170, 142, 114, 86, 58, 30, 6}}, {{181}, {}}};
+        for (const QList<QList<int>> &c : centres)
+            QCOMPARE(alignmentPatternCenters(c.at(0).at(0)), c.at(1));
+        QVERIFY(qrVersionFromWidth(21) == 1 && qrVersionFromWidth(177) == 40 && qrVersionFromWidth(13) == -1);
+    }
+
+    void readAndWriteTextFiles()
+    {
+        // Reading stops at the first NUL; nothing readable gives the default.
+        const QString dflt = QStringLiteral("默认");
+        QVERIFY(writeBytes("cut.txt", QByteArray("ab\0cd", 5)) && writeBytes("nul.txt", QByteArray("\0ab", 3)));
+        QCOMPARE(readTextFile("cut.txt", dflt), QStringLiteral("ab"));
+        QVERIFY(writeBytes("empty.txt", QByteArray()) && QDir().mkdir("folder"));
+        for (const char *path : {"nul.txt", "empty.txt", "folder", "missing.txt", ""})
+            QVERIFY2(readTextFile(path, dflt) == dflt && readTextFile(path).isEmpty(), path);
+        // Text mode turns CRLF into LF; UTF-8 is decoded.
+        QVERIFY(writeBytes("lines.txt", "one\r\n\xe4\xb8\xad\xe6\x96\x87\r\n"));
+        QCOMPARE(readTextFile(m_cwd.file("lines.txt")), QStringLiteral("one\n中文\n"));
+
+        // UTF-8 without a byte-order mark, appended or replaced.
+        QVERIFY(writeTextFile("t.txt", QStringLiteral("中文\nok"), false));
+        QVERIFY(writeTextFile("t.txt", "+1", true));
+        QCOMPARE(readBytes("t.txt"), QByteArray("\xe4\xb8\xad\xe6\x96\x87\nok+1"));
+        QVERIFY(writeTextFile("t.txt", "ab", false) && writeTextFile("new.txt", "x", true));
+        QVERIFY(readBytes("t.txt") == "ab" && readBytes("new.txt") == "x");
+        QVERIFY(writeTextFile("t.txt", QString(), false));
+        QCOMPARE(QFileInfo("t.txt").size(), qint64(0));
+        QVERIFY(!writeTextFile(QString(), "x", false) && !writeTextFile("no/such/dir/x.txt", "x", false));
+        // A write that fails after the file opened is reported.
+        QVERIFY(!writeTextFile("/dev/full", "no room", false));
+    }
+
+    void counters()
+    {
+        // A counter is the text of an int in name.cache in the cache directory.
+        QCOMPARE(readCacheCounter("qrcode_jiema"), 0);
+        addCacheCounter("qrcode_jiema", 5);
+        addCacheCounter("qrcode_jiema", -7);
+        QVERIFY(readBytes(m_cwd.file("qrcode_jiema.cache")) == "-2" && readCacheCounter("qrcode_jiema") == -2);
+        // Anything but a whole int reads as 0 and is replaced by the amount added.
+        for (const char *bad : {"12x", "2147483648", ""})
+            QVERIFY2(writeBytes("c.cache", bad) && readCacheCounter("c") == 0, bad);
+        addCacheCounter("c", 3);
+        QCOMPARE(readBytes("c.cache"), QByteArray("3"));
+
+        // Two threads adding at once lose nothing (and log nothing).
+        auto adder = [] {
+            for (int i = 0; i < 300; ++i)
+                addCacheCounter("qrcode_create", 1);
+        };
+        QScopedPointer<QThread> second(QThread::create(adder));
+        second->start();
+        QVERIFY(collectMessages(adder).isEmpty() && second->wait(60000));
+        QCOMPARE(readCacheCounter("qrcode_create"), 600);
+
+        // The sum saturates at both ends of int.
+        QVERIFY(writeBytes("hi.cache", "2147483640"));
+        addCacheCounter("hi", 100);
+        QCOMPARE(readBytes("hi.cache"), QByteArray("2147483647"));
+        addCacheCounter("hi", INT_MAX);
+        QCOMPARE(readCacheCounter("hi"), INT_MAX);
+        QVERIFY(writeBytes("lo.cache", "-2147483640"));
+        addCacheCounter("lo", -100);
+        QCOMPARE(readCacheCounter("lo"), INT_MIN);
+    }
+
+    void copyFileCases()
+    {
+        const QByteArray payload("bin\0\r\nary\xff", 10);
+        QVERIFY(writeBytes("src.bin", payload));
+        QVERIFY(writeBytes("old.bin", "an older and longer target content"));
+        QVERIFY(!copyFile(QString(), "old.bin") && !copyFile("src.bin", QString()));
+        QVERIFY(!copyFile("missing", "old.bin") && !copyFile("missing", "missing"));
+        QVERIFY(copyFile("src.bin", "new.bin") && copyFile(m_cwd.file("src.bin"), "old.bin"));
+        QVERIFY(readBytes("new.bin") == payload && readBytes("old.bin") == payload);
+
+        // A source that exists but cannot be read keeps the old target, and
+        // nothing half-written is left beside the targets.
+        QVERIFY(writeBytes("old.bin", "keep me") && QDir().mkdir("folder"));
+        QVERIFY(!copyFile("folder", "old.bin"));
+        QCOMPARE(readBytes("old.bin"), QByteArray("keep me"));
+        QVERIFY(!copyFile("src.bin", "no/such/dir/x.bin"));
+        QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList({"folder", "new.bin", "old.bin", "src.bin"}));
+
+        // The same file under other names is left alone, not truncated or
+        // rewritten: an old stamp shows a rewrite.
+        QVERIFY(writeBytes("x", "original"));
+        const QDateTime stamp(QDate(2001, 2, 3), QTime(4, 5, 6));
+        {
+            QFile file("x");
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(stamp, QFileDevice::FileModificationTime));
+        }
+        QVERIFY(QFile::link(m_cwd.file("x"), "link"));
+        const QStringList pairs[] = {{"x", "x"}, {"x", "./x"}, {"folder/../x", "x"}, {"x", m_cwd.file("x")},
+                                     {"x", "link"}, {"link", "x"}};
+        for (const QStringList &pair : pairs) {
+            QVERIFY2(copyFile(pair.at(0), pair.at(1)), qPrintable(pair.join(" -> ")));
+            QCOMPARE(readBytes("x"), QByteArray("original"));
+            QCOMPARE(QFileInfo("x").lastModified(), stamp);
+            QVERIFY(QFileInfo("link").isSymLink());
+        }
+    }
+
+    void randomStringAlphabet()
+    {
+        QVERIFY(randomString(10).size() == 10 && randomString(10) != randomString(10));
+        QVERIFY(randomString(0).isEmpty() && randomString(-3).isEmpty());
+        // A long text uses every character of the alphabet, and never X.
+        const QString alphabet = QStringLiteral("0123456789ABCDEFGHIJKLMNOPQRSTUVWYZ");
+        const QString many = randomString(5000);
+        const QSet<QChar> used(many.begin(), many.end());
+        QCOMPARE(used, QSet<QChar>(alphabet.begin(), alphabet.end()));
+    }
+
+    void showMessageOpensBox()
+    {
+        const QString text = QStringLiteral("二维码保存失败：/tmp/out.png");
+        BoxWatcher watcher;
+        showMessage(text);
+        QVERIFY(watcher.seen && watcher.buttonCount == 1);
+        QCOMPARE(watcher.title, QStringLiteral("提示信息"));
+        QCOMPARE(watcher.text, text);
+        QCOMPARE(watcher.buttonText, QStringLiteral("确 定"));
+        // The box is gone once the call returns.
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            QVERIFY(!qobject_cast<QMessageBox *>(widget));
+    }
+
+    void showMessageSinkAndWorkerThread()
+    {
+        QStringList received;
+        setMessageSink([&received](const QString &message) { received << message; });
+        BoxWatcher watcher; // sees something only if a box opened after all
+
+        // The cache directory exists: its path comes back and nothing is shown.
+        QCOMPARE(cacheDir(), QDir::currentPath());
+        showMessage(QStringLiteral("导出完成"));
+        QCOMPARE(received, QStringList({QStringLiteral("导出完成")}));
+
+        // Off the GUI thread the text is logged and neither the sink nor a box sees it.
+        const QString text = QStringLiteral("批量生成：缓存 100% 完成");
+        QCOMPARE(collectMessages([text] { showMessage(text); }), QStringList({text}));
+        QCOMPARE(received.size(), 1);
+        QVERIFY(!watcher.seen);
+    }
 
 private:
     TestCwd m_cwd;
 };
-
-void TestHelpers::fileSuffixCases()
-{
-    QCOMPARE(fileSuffix(QStringLiteral("picture")), QStringLiteral("picture"));
-    QCOMPARE(fileSuffix(QStringLiteral("picture.")), QString());
-    QCOMPARE(fileSuffix(QStringLiteral("/tmp/my.dir/picture")), QStringLiteral("dir/picture"));
-    QCOMPARE(fileSuffix(QString()), QString());
-    QCOMPARE(fileSuffix(QStringLiteral("/a.b/back.GIF")), QStringLiteral("GIF"));
-    QCOMPARE(fileSuffix(QStringLiteral("out.tar.gz")), QStringLiteral("gz"));
-}
-
-void TestHelpers::alignmentTable()
-{
-    QCOMPARE(alignmentPatternCenters(21), QList<int>());
-    QCOMPARE(alignmentPatternCenters(25), QList<int>({18}));
-    QCOMPARE(alignmentPatternCenters(29), QList<int>({22}));
-    QCOMPARE(alignmentPatternCenters(41), QList<int>({34}));
-    QCOMPARE(alignmentPatternCenters(45), QList<int>({38, 22, 6}));
-    QCOMPARE(alignmentPatternCenters(97), QList<int>({90, 62, 34, 6}));
-    QCOMPARE(alignmentPatternCenters(177), QList<int>({170, 142, 114, 86, 58, 30, 6}));
-    QCOMPARE(alignmentPatternCenters(181), QList<int>());
-    QCOMPARE(alignmentPatternCenters(0), QList<int>());
-    // Every version: the last centre sits 7 modules from the far edge; from
-    // version 7 on the list ends at 6 and the steps after the first are equal and even.
-    for (int version = 2; version <= 40; ++version) {
-        const int width = 17 + 4 * version;
-        const QList<int> list = alignmentPatternCenters(width);
-        const QByteArray where = "version " + QByteArray::number(version);
-        QVERIFY2(!list.isEmpty() && list.first() == width - 7, where.constData());
-        QCOMPARE(list.size(), version < 7 ? 1 : version / 7 + 2);
-        if (version < 7)
-            continue;
-        QCOMPARE(list.last(), 6);
-        const int step = list.at(0) - list.at(1);
-        QVERIFY2(step > 0 && step % 2 == 0, where.constData());
-        for (int i = 1; i + 2 < list.size(); ++i)
-            QVERIFY2(list.at(i) - list.at(i + 1) == step, where.constData());
-    }
-
-    QCOMPARE(qrVersionFromWidth(21), 1);
-    QCOMPARE(qrVersionFromWidth(25), 2);
-    QCOMPARE(qrVersionFromWidth(177), 40);
-    QCOMPARE(qrVersionFromWidth(18), 1); // (18 - 21) / 4 truncates to 0
-    QCOMPARE(qrVersionFromWidth(13), -1);
-}
-
-void TestHelpers::readTextFileCases()
-{
-    const QString dflt = QStringLiteral("默认");
-    putBytes(QStringLiteral("cut.txt"), QByteArray("ab\0cd", 5));
-    QCOMPARE(readTextFile(QStringLiteral("cut.txt")), QStringLiteral("ab"));
-    QCOMPARE(readTextFile(QStringLiteral("cut.txt"), dflt), QStringLiteral("ab"));
-
-    putBytes(QStringLiteral("nul.txt"), QByteArray("\0ab", 3));
-    putBytes(QStringLiteral("empty.txt"), QByteArray());
-    QVERIFY(QDir().mkdir(QStringLiteral("folder")));
-    for (const QString &path : {QStringLiteral("nul.txt"), QStringLiteral("empty.txt"), QStringLiteral("folder"),
-                                QStringLiteral("missing.txt"), QString()}) {
-        QCOMPARE(readTextFile(path, dflt), dflt);
-        QCOMPARE(readTextFile(path), QString());
-    }
-
-    // Text mode turns CRLF into LF; UTF-8 is decoded.
-    putBytes(QStringLiteral("lines.txt"), QByteArray("one\r\n\xe4\xb8\xad\xe6\x96\x87\r\n"));
-    QCOMPARE(readTextFile(m_cwd.file(QStringLiteral("lines.txt"))), QStringLiteral("one\n中文\n"));
-}
-
-void TestHelpers::writeTextFileCases()
-{
-    QVERIFY(!writeTextFile(QString(), QStringLiteral("x"), false));
-    QVERIFY(!writeTextFile(QStringLiteral("no/such/dir/x.txt"), QStringLiteral("x"), false));
-    QVERIFY(!QFile::exists(QStringLiteral("no")));
-
-    // UTF-8 without a byte-order mark, nothing added.
-    QVERIFY(writeTextFile(QStringLiteral("t.txt"), QStringLiteral("中文\nok"), false));
-    QCOMPARE(bytesOf(QStringLiteral("t.txt")), QByteArray("\xe4\xb8\xad\xe6\x96\x87\nok"));
-
-    QVERIFY(writeTextFile(QStringLiteral("t.txt"), QStringLiteral("+1"), true));
-    QCOMPARE(bytesOf(QStringLiteral("t.txt")), QByteArray("\xe4\xb8\xad\xe6\x96\x87\nok+1"));
-    QVERIFY(writeTextFile(QStringLiteral("t.txt"), QStringLiteral("ab"), false));
-    QCOMPARE(bytesOf(QStringLiteral("t.txt")), QByteArray("ab"));
-    QVERIFY(writeTextFile(QStringLiteral("new.txt"), QStringLiteral("x"), true));
-    QCOMPARE(bytesOf(QStringLiteral("new.txt")), QByteArray("x"));
-
-    QVERIFY(writeTextFile(QStringLiteral("t.txt"), QString(), false));
-    QVERIFY(QFile::exists(QStringLiteral("t.txt")));
-    QCOMPARE(QFileInfo(QStringLiteral("t.txt")).size(), qint64(0));
-
-    // A write that fails after the file opened is reported.
-    QVERIFY(!writeTextFile(QStringLiteral("/dev/full"), QStringLiteral("no room"), false));
-}
-
-void TestHelpers::counters()
-{
-    const QString name = QStringLiteral("qrcode_jiema");
-    QCOMPARE(readCacheCounter(name), 0);
-    addCacheCounter(name, 5);
-    QCOMPARE(bytesOf(m_cwd.file(QStringLiteral("qrcode_jiema.cache"))), QByteArray("5"));
-    addCacheCounter(name, -7);
-    QCOMPARE(bytesOf(QStringLiteral("qrcode_jiema.cache")), QByteArray("-2"));
-    QCOMPARE(readCacheCounter(name), -2);
-
-    putBytes(QStringLiteral("c.cache"), "2147483647");
-    QCOMPARE(readCacheCounter(QStringLiteral("c")), INT_MAX);
-    for (const QByteArray &bad : {QByteArray("abc"), QByteArray("12x"), QByteArray("2147483648"), QByteArray()}) {
-        putBytes(QStringLiteral("c.cache"), bad);
-        QCOMPARE(readCacheCounter(QStringLiteral("c")), 0);
-    }
-    // An unreadable value counts as 0 and is replaced by the amount.
-    putBytes(QStringLiteral("c.cache"), "junk");
-    addCacheCounter(QStringLiteral("c"), 3);
-    QCOMPARE(bytesOf(QStringLiteral("c.cache")), QByteArray("3"));
-}
-
-void TestHelpers::countersUnderThreadsAndSaturation()
-{
-    const QString name = QStringLiteral("qrcode_create");
-    auto adder = [name] {
-        for (int i = 0; i < 300; ++i)
-            addCacheCounter(name, 1);
-    };
-    QScopedPointer<QThread> first(QThread::create(adder));
-    QScopedPointer<QThread> second(QThread::create(adder));
-    first->start();
-    second->start();
-    QVERIFY(first->wait(60000));
-    QVERIFY(second->wait(60000));
-    QCOMPARE(readCacheCounter(name), 600);
-
-    putBytes(QStringLiteral("hi.cache"), "2147483640");
-    addCacheCounter(QStringLiteral("hi"), 100);
-    QCOMPARE(bytesOf(QStringLiteral("hi.cache")), QByteArray("2147483647"));
-    addCacheCounter(QStringLiteral("hi"), INT_MAX);
-    QCOMPARE(readCacheCounter(QStringLiteral("hi")), INT_MAX);
-
-    putBytes(QStringLiteral("lo.cache"), "-2147483640");
-    addCacheCounter(QStringLiteral("lo"), -100);
-    QCOMPARE(bytesOf(QStringLiteral("lo.cache")), QByteArray("-2147483648"));
-    QCOMPARE(readCacheCounter(QStringLiteral("lo")), INT_MIN);
-}
-
-void TestHelpers::copyFileCases()
-{
-    const QByteArray payload("bin\0\r\nary\xff", 10);
-    putBytes(QStringLiteral("src.bin"), payload);
-    putBytes(QStringLiteral("old.bin"), "an older and longer target content");
-
-    QVERIFY(!copyFile(QString(), QStringLiteral("old.bin")));
-    QVERIFY(!copyFile(QStringLiteral("src.bin"), QString()));
-    QVERIFY(!copyFile(QStringLiteral("missing"), QStringLiteral("old.bin")));
-    QVERIFY(!copyFile(QStringLiteral("missing"), QStringLiteral("missing")));
-    QVERIFY(!QFile::exists(QStringLiteral("missing")));
-    QCOMPARE(bytesOf(QStringLiteral("old.bin")), QByteArray("an older and longer target content"));
-
-    QVERIFY(copyFile(QStringLiteral("src.bin"), QStringLiteral("new.bin")));
-    QCOMPARE(bytesOf(QStringLiteral("new.bin")), payload);
-    QVERIFY(copyFile(m_cwd.file(QStringLiteral("src.bin")), QStringLiteral("old.bin")));
-    QCOMPARE(bytesOf(QStringLiteral("old.bin")), payload);
-    QCOMPARE(bytesOf(QStringLiteral("src.bin")), payload);
-
-    // A source that exists but cannot be read keeps the old target.
-    putBytes(QStringLiteral("old.bin"), "keep me");
-    QVERIFY(QDir().mkdir(QStringLiteral("folder")));
-    QVERIFY(!copyFile(QStringLiteral("folder"), QStringLiteral("old.bin")));
-    QCOMPARE(bytesOf(QStringLiteral("old.bin")), QByteArray("keep me"));
-    QVERIFY(!copyFile(QStringLiteral("src.bin"), QStringLiteral("no/such/dir/x.bin")));
-    // Nothing half-written is left beside the targets.
-    QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-             QStringList({QStringLiteral("folder"), QStringLiteral("new.bin"), QStringLiteral("old.bin"),
-                          QStringLiteral("src.bin")}));
-}
-
-void TestHelpers::copyFileSameFile()
-{
-    putBytes(QStringLiteral("x"), "original");
-    // An old stamp shows whether the file was rewritten.
-    const QDateTime stamp(QDate(2001, 2, 3), QTime(4, 5, 6));
-    {
-        QFile file(QStringLiteral("x"));
-        QVERIFY(file.open(QIODevice::ReadWrite));
-        QVERIFY(file.setFileTime(stamp, QFileDevice::FileModificationTime));
-    }
-    QVERIFY(QDir().mkdir(QStringLiteral("dir")));
-    QVERIFY(QFile::link(m_cwd.file(QStringLiteral("x")), QStringLiteral("link")));
-    const QString absolute = m_cwd.file(QStringLiteral("x"));
-    const QList<QPair<QString, QString>> pairs = {
-        {QStringLiteral("x"), QStringLiteral("x")},      {QStringLiteral("x"), QStringLiteral("./x")},
-        {QStringLiteral("dir/../x"), QStringLiteral("x")}, {QStringLiteral("x"), absolute},
-        {QStringLiteral("x"), QStringLiteral("link")},   {QStringLiteral("link"), QStringLiteral("x")},
-    };
-    for (const auto &pair : pairs) {
-        QVERIFY2(copyFile(pair.first, pair.second), qPrintable(pair.first + " -> " + pair.second));
-        QCOMPARE(bytesOf(QStringLiteral("x")), QByteArray("original"));
-        QCOMPARE(QFileInfo(QStringLiteral("x")).lastModified(), stamp);
-        QVERIFY(QFileInfo(QStringLiteral("link")).isSymLink());
-    }
-    putBytes(QStringLiteral("dir/y"), "why");
-    QVERIFY(copyFile(QStringLiteral("dir//y"), QStringLiteral("dir/y")));
-    QCOMPARE(bytesOf(QStringLiteral("dir/y")), QByteArray("why"));
-}
-
-void TestHelpers::randomStringCases()
-{
-    const QString alphabet = QStringLiteral("0123456789ABCDEFGHIJKLMNOPQRSTUVWZYZ");
-    const QString first = randomString(10);
-    const QString second = randomString(10);
-    QCOMPARE(first.size(), 10);
-    QVERIFY2(first != second, qPrintable(first));
-    QCOMPARE(randomString(0), QString());
-    QCOMPARE(randomString(-3), QString());
-
-    // A long text uses every character of the alphabet, and never X.
-    const QString many = randomString(5000);
-    QCOMPARE(many.size(), 5000);
-    QSet<QChar> used;
-    for (const QChar c : many) {
-        QVERIFY2(alphabet.contains(c), qPrintable(QString(c)));
-        used.insert(c);
-    }
-    QCOMPARE(used.size(), 35);
-    QVERIFY(!used.contains(QLatin1Char('X')));
-}
-
-void TestHelpers::showMessageOpensBox()
-{
-    const QString text = QStringLiteral("二维码保存失败：/tmp/out.png");
-    BoxCloser closer;
-    showMessage(text);
-    QVERIFY(closer.seen);
-    QCOMPARE(closer.title, QStringLiteral("提示信息"));
-    QCOMPARE(closer.text, text);
-    QCOMPARE(closer.icon, QMessageBox::Warning);
-    QCOMPARE(closer.buttonCount, 1);
-    QCOMPARE(closer.buttonText, QStringLiteral("确 定"));
-    QVERIFY(!closer.quitOnClose);
-    // The box is gone once the call returns.
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        QVERIFY(!qobject_cast<QMessageBox *>(widget));
-}
-
-void TestHelpers::showMessageSinkAndWorkerThread()
-{
-    QStringList received;
-    setMessageSink([&received](const QString &message) { received << message; });
-    BoxCloser closer; // only fires if a box were opened after all
-
-    // The cache directory exists: its path comes back and nothing is shown.
-    QCOMPARE(cacheDir(), QDir::currentPath());
-    QCOMPARE(QFileInfo(cacheDir()).canonicalFilePath(), QFileInfo(m_cwd.path()).canonicalFilePath());
-    QVERIFY(received.isEmpty());
-
-    showMessage(QStringLiteral("导出完成"));
-    QCOMPARE(received, QStringList({QStringLiteral("导出完成")}));
-    QVERIFY(!closer.seen);
-
-    // Off the GUI thread the text is logged and neither the sink nor a box sees it.
-    const QString text = QStringLiteral("批量生成：缓存 100% 完成");
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QLatin1Char('^') + QRegularExpression::escape(text) + QLatin1Char('$')));
-    QScopedPointer<QThread> worker(QThread::create([text] { showMessage(text); }));
-    worker->start();
-    QVERIFY(worker->wait(60000));
-    QCOMPARE(received.size(), 1);
-    QVERIFY(!closer.seen);
-}
 
 QTEST_MAIN(TestHelpers)
 #include "tst_helpers.moc"
