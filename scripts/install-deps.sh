@@ -10,7 +10,7 @@ PACKAGES=(
   libqrencode-dev libgif-dev libzxing-dev libzbar-dev libopencv-dev
   libx11-dev
   zbar-tools imagemagick giflib-tools poppler-utils
-  xvfb xauth x11-utils fonts-noto-cjk
+  xvfb xauth x11-utils trayer fonts-noto-cjk
   libbenchmark-dev valgrind
 )
 
