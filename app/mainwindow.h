@@ -6,17 +6,18 @@
 #define VOPA_MAINWINDOW_H
 
 #include "helpers.h"
+#include "jietu.h"
 
 #include <QMainWindow>
 #include <QPixmap>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
 #include <QSystemTrayIcon>
 
 #include <opencv2/core.hpp>
 #include <opencv2/videoio.hpp>
 
-class Jietu;
 class QButtonGroup;
 class QMovie;
 class QSignalMapper;
@@ -47,9 +48,23 @@ public:
     QButtonGroup *batchStyleButtons() const { return batchStyleGroup; }
     QButtonGroup *batchFormatButtons() const { return batchFormatGroup; }
     QTimer *cameraTicker() const { return cameraTimer; }
+    Jietu *captureOverlay() const { return jietu; }
     QSystemTrayIcon *trayIconObject() const { return trayIcon; }
     QMenu *trayMenuObject() const { return trayMenu; }
     QMovie *versionBadge() const { return badgeMovie; }
+
+    // A style page's settings written as its record: "save" writes the style
+    // cache, "export" also the export staging file. False when a write failed.
+    bool saveProSetting(const QString &mode);
+    bool saveVisualSetting(const QString &mode);
+    bool saveBsdSetting(const QString &mode);
+    bool saveSvgSetting(const QString &mode);
+    bool saveLunkuoSetting(const QString &mode);
+    // Single generation in the standard, visual, tone and contour styles.
+    void createProQrcode();
+    void createVisualQrcode();
+    void createBsdQrcode();
+    void createLunkuoQrcode();
 
     // Sends the update-check request.
     void checkUpdate();
@@ -198,13 +213,22 @@ private:
     // The text the web tools page and the start-up badge are built from.
     QString toolsDocumentText() const;
     void setupHotKey();
+    // Style settings records of the five style pages ("save" or "export").
+    bool saveStyleSetting(const QString &style, const QString &mode);
+    // Single generation in one style from its saved record.
+    template <typename Renderer>
+    void generateCode(const QString &style);
+    void showGeneratedCode(const QString &path, const QString &extension);
+    // The decode page's picture and result display.
+    void showDecodePreview(const QPixmap &picture);
+    void showDecodeResult(const QString &text);
 
     Ui::MainWindow *ui;
     QNetworkAccessManager *manager;
     bool dragging;
     QPoint dragOffset;
     QString cacheDirPath;
-    Jietu *jietu;
+    QPointer<Jietu> jietu;
     QButtonGroup *styleGroup;
     QButtonGroup *batchStyleGroup;
     QButtonGroup *batchFormatGroup;

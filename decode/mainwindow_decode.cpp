@@ -1,23 +1,107 @@
 // Slots of the decoding pages: one image, screen capture, camera and batch decode.
 #include "mainwindow.h"
 
+#include "decodefront.h"
+#include "dialogs.h"
+#include "helpers.h"
+#include "jietu.h"
 #include "ui_mainwindow.h"
+
+#include <QDialog>
+#include <QFileInfo>
+#include <QImage>
+#include <QPixmap>
+
+namespace {
+
+// Loads a picture by its own format, else as JPEG, else as PNG.
+template <typename Picture>
+bool loadPicture(Picture &picture, const QString &path)
+{
+    return picture.load(path) || picture.load(path, "JPG") || picture.load(path, "PNG");
+}
+
+} // namespace
+
+void MainWindow::showDecodePreview(const QPixmap &picture)
+{
+    ui->preImgLabel->clear();
+    ui->preImgLabel->setPixmap(picture.scaled(360, 360, Qt::KeepAspectRatio, Qt::FastTransformation));
+}
+
+void MainWindow::showDecodeResult(const QString &text)
+{
+    // Shown exactly as decoded: a text that looks like markup stays text.
+    ui->JiemaText->setPlainText(text);
+    if (text.isEmpty()) {
+        ui->jiemaOneMsg->setText(QStringLiteral("解码结果：<span style='color:red;'>解码失败</span>"));
+        ui->meihuaBtn->hide();
+        return;
+    }
+    ui->jiemaOneMsg->setText(QStringLiteral("解码结果：<span style='color:green;'>解码成功</span>"));
+    ui->meihuaBtn->show();
+    addCacheCounter(QStringLiteral("qrcode_jiema"), 1);
+}
 
 void MainWindow::on_jiemaOneBtn_clicked()
 {
+    const QString rememberPath = cacheDirPath + QStringLiteral("/default_dir_one.cache");
+    const QString startFolder = readTextFile(rememberPath);
+    QDialog *owner = new QDialog(this, Qt::Dialog);
+    const QString file = Dialogs::getOpenFileName(owner, QStringLiteral("待解码图片"), startFolder,
+                                                  QStringLiteral("Images (*.png *.gif *.jpg *.jpeg)"));
+    delete owner;
+    if (file.isEmpty())
+        return;
+    writeTextFile(rememberPath, QFileInfo(file).absolutePath() + QLatin1Char('/'), false);
+
+    QPixmap picture;
+    if (!loadPicture(picture, file)) {
+        showMessage(QStringLiteral("图片读取失败"));
+        return;
+    }
+    showDecodePreview(picture);
+    QImage image;
+    const QString text = loadPicture(image, file) ? decodeImageText(image, true) : QString();
+    showDecodeResult(text);
 }
 
 void MainWindow::on_meihuaBtn_clicked()
 {
+    ui->qrcodeText->setPlainText(ui->JiemaText->toPlainText());
+    ui->tabWidget->setCurrentWidget(ui->tab_qrencode);
+    ui->qrenButton->click();
+}
+
+void MainWindow::startJietu()
+{
+    // One capture at a time: a start while an overlay is open is ignored.
+    if (jietu)
+        return;
+    jietu = new Jietu();
+    connect(jietu, &Jietu::signalCompleteCature, this, &MainWindow::onCompleteCature);
+    jietu->show();
 }
 
 void MainWindow::onCompleteCature(QPixmap captureImage)
 {
-    Q_UNUSED(captureImage);
+    if (!captureImage.isNull())
+        showDecodePreview(captureImage);
+    showDecodeResult(decodeImageText(captureImage.toImage(), true));
+    // The overlay that sent the result is the one released.
+    if (Jietu *overlay = qobject_cast<Jietu *>(sender())) {
+        overlay->deleteLater();
+        if (jietu == overlay)
+            jietu = nullptr;
+    }
+    ui->tabWidget->setCurrentWidget(ui->tab_one);
+    show();
+    activateWindow();
 }
 
 void MainWindow::on_jietuBtn_clicked()
 {
+    startJietu();
 }
 
 void MainWindow::slot_cameraopen()
@@ -48,8 +132,4 @@ void MainWindow::slot_thread_viewer(QString type, QString message)
 {
     Q_UNUSED(type);
     Q_UNUSED(message);
-}
-
-void MainWindow::startJietu()
-{
 }

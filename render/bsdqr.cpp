@@ -73,12 +73,7 @@ QImage solidCell(const QColor &color)
 bool bsdQr::create(const QString &path)
 {
     applyDefaultContent(content);
-    RasterOutput::Caption caption;
-    caption.isCode = isCode;
-    caption.codeStr = codeStr;
-    caption.codeFontSize = codeFontSize;
-    caption.codeSpac = codeSpac;
-    caption.codeColor = codeColor;
+    const RasterOutput::Caption caption = RasterOutput::captionOf(*this);
 
     QImage background;
     const bool bgLoaded = RasterOutput::loadImage(bgImg, &background);
@@ -166,9 +161,6 @@ bool bsdQr::create(const QString &path)
 
     const QImage code = canvas.scaled(QSize(size, size), Qt::KeepAspectRatio, Qt::SmoothTransformation);
     const QImage codeImage = RasterOutput::addCaptionBand(code, size, caption);
-    RasterOutput::Placement placement;
-    placement.bgImg = bgImg;
-    placement.bgX = bgX;
-    placement.bgY = bgY;
+    const RasterOutput::Placement placement = RasterOutput::placementOf(*this);
     return RasterOutput::writeOutput(path, codeImage, placement, bgLoaded ? &background : nullptr);
 }

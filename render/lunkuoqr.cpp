@@ -31,12 +31,7 @@ bool lunkuoQr::create(const QString &path)
 {
     applyDefaultContent(content);
 
-    RasterOutput::Caption caption;
-    caption.isCode = isCode;
-    caption.codeStr = codeStr;
-    caption.codeFontSize = codeFontSize;
-    caption.codeSpac = codeSpac;
-    caption.codeColor = codeColor;
+    const RasterOutput::Caption caption = RasterOutput::captionOf(*this);
 
     QImage background;
     const bool bgLoaded = RasterOutput::loadImage(bgImg, &background);
@@ -104,10 +99,7 @@ bool lunkuoQr::create(const QString &path)
         pixmap.scaled(QSize(outSide, outSide), Qt::KeepAspectRatio, Qt::SmoothTransformation), outSide,
         caption);
 
-    RasterOutput::Placement placement;
-    placement.bgImg = bgImg;
-    placement.bgX = bgX;
-    placement.bgY = bgY;
+    const RasterOutput::Placement placement = RasterOutput::placementOf(*this);
     return RasterOutput::writeOutput(path, pixmap, placement, bgLoaded ? &background : nullptr);
 }
 

@@ -54,12 +54,7 @@ bool ProQrcode::create(const QString &path)
     default: break;
     }
 
-    RasterOutput::Caption caption;
-    caption.isCode = isCode;
-    caption.codeStr = codeStr;
-    caption.codeFontSize = codeFontSize;
-    caption.codeSpac = codeSpac;
-    caption.codeColor = codeColor;
+    const RasterOutput::Caption caption = RasterOutput::captionOf(*this);
     const int height = size + caption.bandHeight();
 
     QImage logoImage, fgImage, bgImage;
@@ -195,9 +190,6 @@ bool ProQrcode::create(const QString &path)
         codeImage = plate;
     }
 
-    RasterOutput::Placement placement;
-    placement.bgImg = bgImg;
-    placement.bgX = bgX;
-    placement.bgY = bgY;
+    const RasterOutput::Placement placement = RasterOutput::placementOf(*this);
     return RasterOutput::writeOutput(path, codeImage, placement, bgLoaded ? &bgImage : nullptr);
 }

@@ -32,6 +32,29 @@ struct Placement
     int bgY = 0;
 };
 
+// The caption and background fields every raster renderer carries.
+template <typename Renderer>
+Caption captionOf(const Renderer &qr)
+{
+    Caption caption;
+    caption.isCode = qr.isCode;
+    caption.codeStr = qr.codeStr;
+    caption.codeFontSize = qr.codeFontSize;
+    caption.codeSpac = qr.codeSpac;
+    caption.codeColor = qr.codeColor;
+    return caption;
+}
+
+template <typename Renderer>
+Placement placementOf(const Renderer &qr)
+{
+    Placement placement;
+    placement.bgImg = qr.bgImg;
+    placement.bgX = qr.bgX;
+    placement.bgY = qr.bgY;
+    return placement;
+}
+
 // Loads a picture by its own format, then as PNG, then as JPG.
 bool loadImage(const QString &path, QImage *image);
 

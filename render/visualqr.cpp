@@ -61,12 +61,7 @@ bool visualQr::create(const QString &path)
 {
     applyDefaultContent(content);
 
-    RasterOutput::Caption caption;
-    caption.isCode = isCode;
-    caption.codeStr = codeStr;
-    caption.codeFontSize = codeFontSize;
-    caption.codeSpac = codeSpac;
-    caption.codeColor = codeColor;
+    const RasterOutput::Caption caption = RasterOutput::captionOf(*this);
 
     QImage background;
     const bool bgLoaded = RasterOutput::loadImage(bgImg, &background);
@@ -134,9 +129,6 @@ bool visualQr::create(const QString &path)
     }
     codeImage = RasterOutput::addCaptionBand(codeImage, size, caption);
 
-    RasterOutput::Placement placement;
-    placement.bgImg = bgImg;
-    placement.bgX = bgX;
-    placement.bgY = bgY;
+    const RasterOutput::Placement placement = RasterOutput::placementOf(*this);
     return RasterOutput::writeOutput(path, codeImage, placement, bgLoaded ? &background : nullptr);
 }

@@ -9,7 +9,7 @@ PACKAGES=(
   libqt5opengl5-dev qttools5-dev-tools
   libqrencode-dev libgif-dev libzxing-dev libzbar-dev libopencv-dev
   libx11-dev
-  zbar-tools imagemagick giflib-tools poppler-utils
+  zbar-tools zint imagemagick giflib-tools poppler-utils
   xvfb xauth x11-utils trayer fonts-noto-cjk
   libbenchmark-dev valgrind
 )

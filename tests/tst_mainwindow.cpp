@@ -48,8 +48,17 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { m_cwd.enter(); }
-    void cleanup() { m_cwd.leave(); }
+    void init()
+    {
+        m_cwd.enter();
+        // Buttons pressed here must not open modal boxes.
+        setMessageSink([](const QString &) {});
+    }
+    void cleanup()
+    {
+        setMessageSink(nullptr);
+        m_cwd.leave();
+    }
 
     void slotsConnectByName();
     void windowAndChrome();

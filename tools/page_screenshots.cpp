@@ -1,5 +1,5 @@
 // Shows the main window as the program does and saves a screenshot of the
-// whole screen for each of its eleven pages (the style pages scrolled to the
+// whole screen for each of its eleven pages, after generating one code, (the style pages scrolled to the
 // top and to the bottom). Usage: page_screenshots OUTPUT_FOLDER
 // Run it on a real X display (scripts/screenshots.sh starts Xvfb).
 #include "appresources.h"
@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QTemporaryDir>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -47,14 +48,21 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
         return 2;
     }
-    const QString dir = QString::fromLocal8Bit(argv[1]);
+    const QString dir = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     QDir().mkpath(dir);
+    // The window keeps its state files in the working directory: use a fresh one.
+    QTemporaryDir work;
+    QDir::setCurrent(work.path());
     initAppResources();
     app.setStyleSheet(readTextFile(QStringLiteral(":/qss/qss/style.qss")));
     MainWindow window;
     window.move(20, 20);
     window.show();
     bool ok = true;
+    // Generate a code on the single-generate page first, as a user would.
+    window.form()->qrcodeText->setPlainText(QStringLiteral("https://www.vopa.example/ 你好，二维码"));
+    window.form()->input_codestr->setText(QStringLiteral("A01"));
+    window.form()->qrenButton->click();
     QTabWidget *tabs = window.form()->tabWidget;
     for (int i = 0; i < tabs->count(); ++i) {
         tabs->setCurrentIndex(i);
