@@ -261,8 +261,10 @@ void MainWindow::showGeneratedCode(const QString &path, const QString &extension
         movie->setScaledSize(QSize(250, 250));
         label->setMovie(movie);
         movie->start();
-        if (previous && previous->parent() == label)
+        if (previous && previous->parent() == label) {
+            previous->stop();
             previous->deleteLater();
+        }
         return;
     }
     // Read afresh: the same path was written before and a cached copy would be stale.
@@ -272,8 +274,10 @@ void MainWindow::showGeneratedCode(const QString &path, const QString &extension
         return;
     QMovie *previous = label->movie();
     label->clear();
-    if (previous && previous->parent() == label)
+    if (previous && previous->parent() == label) {
+        previous->stop();
         previous->deleteLater();
+    }
     label->setPixmap(QPixmap::fromImage(image.scaled(250, 250, Qt::KeepAspectRatio, Qt::FastTransformation)));
 }
 

@@ -353,6 +353,11 @@ bool GifImagePrivate::write(QIODevice *device) const
                           ? toIndexed8(picture)
                           : picture.convertToFormat(QImage::Format_Indexed8, globalColorTable, Qt::AutoColor);
         }
+        // A conversion that ran out of memory leaves a null picture: no file.
+        if (picture.isNull() && !frame.image.isNull()) {
+            ok = false;
+            break;
+        }
         SavedImage &sp = images[i];
         sp.ImageDesc.Left = frame.offset.x();
         sp.ImageDesc.Top = frame.offset.y();
