@@ -31,14 +31,12 @@ public slots:
 };
 
 // Counts the close events a widget receives: close() sends one, hide() none.
-class CloseCounter : public QObject
+struct CloseCounter : QObject
 {
-public:
     int closes = 0;
     bool eventFilter(QObject *, QEvent *event) override
     {
-        if (event->type() == QEvent::Close)
-            ++closes;
+        closes += event->type() == QEvent::Close;
         return false;
     }
 };
@@ -60,6 +58,12 @@ QWidget *trayWidget(const QSystemTrayIcon *icon)
     return nullptr;
 }
 
+// Hidden, or minimised, or shown normally (`state` 0, 1, 2).
+bool inState(const MainWindow &window, int state)
+{
+    return window.isVisible() == (state > 0) && window.isMinimized() == (state == 1);
+}
+
 // Shows the window on the first page, then hides or minimises it.
 bool putAway(MainWindow &window, bool minimise)
 {
@@ -72,12 +76,7 @@ bool putAway(MainWindow &window, bool minimise)
     else
         window.hide();
     QCoreApplication::processEvents();
-    return window.isVisible() == minimise && window.isMinimized() == minimise;
-}
-
-bool restored(const MainWindow &window)
-{
-    return window.isVisible() && !window.isMinimized();
+    return inState(window, minimise);
 }
 
 int quitProbe(QApplication &app)
@@ -103,243 +102,192 @@ class TestTray : public QObject
 {
     Q_OBJECT
 
+    TestCwd m_cwd;
+
 private slots:
-    void initTestCase();
+    void initTestCase()
+    {
+        QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+        QVERIFY2(QSystemTrayIcon::isSystemTrayAvailable(), "the X display has no tray host");
+    }
     void init() { m_cwd.enter(); }
     void cleanup() { m_cwd.leave(); }
 
-    void iconAndMenu();
-    void closeButtonOnlyHides();
-    void iconActivation();
-    void styleEntries();
-    void siteEntries();
-    void quitEndsTheProgram();
-    void screenshots();
-
-private:
-    TestCwd m_cwd;
-};
-
-void TestTray::initTestCase()
-{
-    QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
-    QVERIFY2(QSystemTrayIcon::isSystemTrayAvailable(), "the X display has no tray host");
-}
-
-void TestTray::iconAndMenu()
-{
-    MainWindow window;
-    window.show();
-    QSystemTrayIcon *icon = window.trayIconObject();
-    QMenu *menu = window.trayMenuObject();
-    QVERIFY(icon && menu);
-    QCOMPARE(icon->parent(), &window);
-    QCOMPARE(menu->parent(), &window);
-    QVERIFY(icon->isVisible());
-    QCOMPARE(icon->toolTip(), QStringLiteral("二维码生成器"));
-    QCOMPARE(icon->contextMenu(), menu);
-    QVERIFY2(!icon->icon().isNull(), "no tray icon picture");
-    QCOMPARE(icon->icon().pixmap(64).toImage(), QIcon(kIcons + "logo.png").pixmap(64).toImage());
-    QCOMPARE(QImage(kIcons + "logo.png").size(), QSize(64, 64));
-    QTRY_VERIFY(!icon->geometry().isEmpty()); // docked in the tray host
-
-    const struct
+    void iconAndMenu()
     {
-        const char *text; // null for a separator
-        const char *icon;
-    } expected[] = {{"打开官网", "site.png"},     {nullptr, nullptr},         {"标准样式设置", "pro.png"},
-                    {"视觉样式设置", "visual.png"}, {"色调样式设置", "bsd.png"}, {"CSV数据包下载", "csv.png"},
-                    {nullptr, nullptr},           {"退出", "quit.png"}};
-    const QList<QAction *> actions = menu->actions();
-    QCOMPARE(actions.size(), int(std::size(expected)));
-    for (int i = 0; i < actions.size(); ++i) {
-        QAction *action = actions.at(i);
-        const QByteArray entryName = "entry " + QByteArray::number(i);
-        const char *where = entryName.constData();
-        if (!expected[i].text) {
-            QVERIFY2(action->isSeparator(), where);
-            continue;
+        MainWindow window;
+        window.show();
+        QSystemTrayIcon *icon = window.trayIconObject();
+        QMenu *menu = window.trayMenuObject();
+        QVERIFY(icon && menu);
+        QVERIFY(icon->parent() == &window && menu->parent() == &window && icon->contextMenu() == menu);
+        QVERIFY(icon->isVisible());
+        QCOMPARE(icon->toolTip(), QStringLiteral("二维码生成器"));
+        QCOMPARE(QImage(kIcons + "logo.png").size(), QSize(64, 64));
+        QCOMPARE(icon->icon().pixmap(64).toImage(), QIcon(kIcons + "logo.png").pixmap(64).toImage());
+        QTRY_VERIFY(!icon->geometry().isEmpty()); // docked in the tray host
+
+        // Entries in order, empty for a separator, with their icons.
+        const QStringList texts{"打开官网",     "",         "标准样式设置", "视觉样式设置",
+                                "色调样式设置", "CSV数据包下载", "",           "退出"};
+        const QStringList icons{"site", "", "pro", "visual", "bsd", "csv", "", "quit"};
+        const QList<QAction *> actions = menu->actions();
+        QCOMPARE(actions.size(), texts.size());
+        for (int i = 0; i < actions.size(); ++i) {
+            QAction *action = actions.at(i);
+            QCOMPARE(action->text(), texts.at(i));
+            QCOMPARE(action->isSeparator(), texts.at(i).isEmpty());
+            if (action->isSeparator())
+                continue;
+            QVERIFY(action->parent() == &window && action->isEnabled() && action->isVisible());
+            const QString resource = kIcons + icons.at(i) + ".png";
+            QCOMPARE(QImage(resource).size(), QSize(32, 32));
+            QCOMPARE(action->icon().pixmap(32).toImage(), QIcon(resource).pixmap(32).toImage());
         }
-        QVERIFY2(!action->isSeparator(), where);
-        QCOMPARE(action->text(), QString::fromUtf8(expected[i].text));
-        QCOMPARE(action->parent(), &window);
-        QVERIFY2(action->isEnabled() && action->isVisible(), where);
-        const QString resource = kIcons + QLatin1String(expected[i].icon);
-        QVERIFY2(!action->icon().isNull(), qPrintable(resource));
-        QCOMPARE(QImage(resource).size(), QSize(32, 32));
-        QCOMPARE(action->icon().pixmap(32).toImage(), QIcon(resource).pixmap(32).toImage());
     }
-}
 
-void TestTray::closeButtonOnlyHides()
-{
-    MainWindow window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    CloseCounter counter;
-    window.installEventFilter(&counter);
-    QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
-    window.closeWindowButton()->click();
-    QVERIFY(!window.isVisible());
-    QCOMPARE(counter.closes, 0);
-    QCOMPARE(lastClosed.count(), 0);
-    QVERIFY(window.trayIconObject()->isVisible());
-
-    // The tray brings it back.
-    emit window.trayIconObject()->activated(QSystemTrayIcon::Trigger);
-    QVERIFY(restored(window));
-}
-
-void TestTray::iconActivation()
-{
-    MainWindow window;
-    QSystemTrayIcon *icon = window.trayIconObject();
-    QVERIFY(icon);
-
-    const struct
+    void closeButtonOnlyHides()
     {
-        QSystemTrayIcon::ActivationReason reason;
-        bool restores;
-    } reasons[] = {{QSystemTrayIcon::Trigger, true},
-                   {QSystemTrayIcon::DoubleClick, true},
-                   {QSystemTrayIcon::Context, false},
-                   {QSystemTrayIcon::MiddleClick, false},
-                   {QSystemTrayIcon::Unknown, false}};
-    for (const auto &c : reasons) {
-        for (const bool minimise : {false, true}) {
-            const QByteArray caseName = QByteArray::number(int(c.reason)) + (minimise ? " minimised" : " hidden");
-            const char *where = caseName.constData();
-            QVERIFY2(putAway(window, minimise), where);
-            emit icon->activated(c.reason);
-            QCoreApplication::processEvents();
-            if (c.restores) {
-                QVERIFY2(restored(window), where);
-            } else {
-                QVERIFY2(window.isVisible() == minimise && window.isMinimized() == minimise, where);
+        MainWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        CloseCounter counter;
+        window.installEventFilter(&counter);
+        QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
+        window.closeWindowButton()->click();
+        QVERIFY(!window.isVisible() && window.trayIconObject()->isVisible());
+        QCOMPARE(counter.closes, 0);
+        QCOMPARE(lastClosed.count(), 0);
+    }
+
+    void iconActivation()
+    {
+        MainWindow window;
+        QSystemTrayIcon *icon = window.trayIconObject();
+        QVERIFY(icon);
+        // Trigger and DoubleClick restore a hidden or minimised window on the
+        // page it had; the other reasons do nothing.
+        for (const auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick, QSystemTrayIcon::Context,
+                                  QSystemTrayIcon::MiddleClick, QSystemTrayIcon::Unknown}) {
+            for (const bool minimise : {false, true}) {
+                QVERIFY(putAway(window, minimise));
+                emit icon->activated(reason);
+                QCoreApplication::processEvents();
+                const bool restores = reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick;
+                QVERIFY2(inState(window, restores ? 2 : minimise), qPrintable(QString::number(reason)));
+                QCOMPARE(window.form()->tabWidget->currentIndex(), 0);
             }
+        }
+
+        // Real clicks on the icon in the tray host: the left button restores, the
+        // middle one does nothing, the right one only opens the menu.
+        QTRY_VERIFY(!icon->geometry().isEmpty());
+        QWidget *dock = trayWidget(icon);
+        QVERIFY2(dock, "the tray icon's widget was not found");
+        QVERIFY(putAway(window, false));
+        QTest::mouseClick(dock, Qt::MiddleButton);
+        QVERIFY(!window.isVisible());
+        QTest::mouseClick(dock, Qt::RightButton);
+        QTRY_VERIFY(window.trayMenuObject()->isVisible());
+        QVERIFY(!window.isVisible());
+        window.trayMenuObject()->hide();
+        QTest::mouseClick(dock, Qt::LeftButton);
+        QVERIFY(inState(window, 2));
+    }
+
+    void styleEntries()
+    {
+        MainWindow window;
+        QTabWidget *tabs = window.form()->tabWidget;
+        const std::pair<QString, QWidget *> entries[] = {{"标准样式设置", window.form()->tab_moban},
+                                                         {"视觉样式设置", window.form()->tab_visual},
+                                                         {"色调样式设置", window.form()->tab_bsd}};
+        for (const auto &[text, page] : entries) {
+            QAction *action = entry(window, text);
+            QVERIFY2(action, qPrintable(text));
+            for (const bool minimise : {false, true}) {
+                QVERIFY(putAway(window, minimise));
+                QSignalSpy pageChanges(tabs, &QTabWidget::currentChanged);
+                // The second time it is already on the page: shown again, nothing reloaded.
+                for (int time = 0; time < 2; ++time) {
+                    if (time)
+                        window.hide();
+                    action->trigger();
+                    QVERIFY2(inState(window, 2), qPrintable(text));
+                    QCOMPARE(tabs->currentWidget(), page);
+                    QCOMPARE(pageChanges.count(), 1);
+                }
+            }
+        }
+    }
+
+    void siteEntries()
+    {
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
+        MainWindow window;
+        for (const char *text : {"打开官网", "CSV数据包下载"}) {
+            QAction *action = entry(window, QString::fromUtf8(text));
+            QVERIFY2(action, text);
+            QVERIFY(putAway(window, false));
+            catcher.urls.clear();
+            action->trigger();
+            QCOMPARE(catcher.urls.size(), 1);
+            QCOMPARE(catcher.urls.first().adjusted(QUrl::RemoveQuery), QUrl(QString::fromLatin1(kProductSite)));
+            QCOMPARE(QUrlQuery(catcher.urls.first()).queryItems(), (QList<QPair<QString, QString>>{{"pc", "tray"}}));
+            QVERIFY2(!window.isVisible(), text);
             QCOMPARE(window.form()->tabWidget->currentIndex(), 0);
         }
+        QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
     }
 
-    // Real clicks on the icon in the tray host: the left button restores, the
-    // middle one does nothing, the right one only opens the menu.
-    QTRY_VERIFY(!icon->geometry().isEmpty());
-    QWidget *dock = trayWidget(icon);
-    QVERIFY2(dock, "the tray icon's widget was not found");
-    QVERIFY(putAway(window, false));
-    QTest::mouseClick(dock, Qt::MiddleButton);
-    QVERIFY(!window.isVisible());
-    QTest::mouseClick(dock, Qt::RightButton);
-    QTRY_VERIFY(window.trayMenuObject()->isVisible());
-    QVERIFY(!window.isVisible());
-    window.trayMenuObject()->hide();
-    QTest::mouseClick(dock, Qt::LeftButton);
-    QVERIFY(restored(window));
-}
-
-void TestTray::styleEntries()
-{
-    MainWindow window;
-    QTabWidget *tabs = window.form()->tabWidget;
-    const struct
+    void quitEndsTheProgram()
     {
-        const char *text;
-        QWidget *page;
-    } entries[] = {{"标准样式设置", window.form()->tab_moban},
-                   {"视觉样式设置", window.form()->tab_visual},
-                   {"色调样式设置", window.form()->tab_bsd}};
-    for (const auto &e : entries) {
-        QAction *action = entry(window, QString::fromUtf8(e.text));
-        QVERIFY2(action, e.text);
-        for (const bool minimise : {false, true}) {
-            QVERIFY(putAway(window, minimise));
-            QSignalSpy pageChanges(tabs, &QTabWidget::currentChanged);
-            action->trigger();
-            QVERIFY2(restored(window), e.text);
-            QCOMPARE(tabs->currentWidget(), e.page);
-            QCOMPARE(pageChanges.count(), 1);
-
-            // Already on the page: shown again, nothing reloaded.
-            window.hide();
-            action->trigger();
-            QVERIFY2(restored(window), e.text);
-            QCOMPARE(tabs->currentWidget(), e.page);
-            QCOMPARE(pageChanges.count(), 1);
-        }
+        QProcess probe;
+        probe.setWorkingDirectory(m_cwd.path());
+        probe.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        probe.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--quit-probe")});
+        const bool ended = probe.waitForFinished(15000);
+        if (!ended)
+            probe.kill();
+        QVERIFY2(ended, "the program kept running after 退出 was chosen");
+        QCOMPARE(probe.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(probe.exitCode(), 0);
     }
-}
 
-void TestTray::siteEntries()
-{
-    UrlCatcher catcher;
-    QDesktopServices::setUrlHandler(QStringLiteral("http"), &catcher, "open");
-    QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
-    MainWindow window;
-    const QUrl site(QString::fromLatin1(kProductSite));
-    for (const char *text : {"打开官网", "CSV数据包下载"}) {
-        QAction *action = entry(window, QString::fromUtf8(text));
-        QVERIFY2(action, text);
-        QVERIFY(putAway(window, false));
-        catcher.urls.clear();
-        action->trigger();
-        QCOMPARE(catcher.urls.size(), 1);
-        const QUrl url = catcher.urls.first();
-        QCOMPARE(url.adjusted(QUrl::RemoveQuery), site);
-        QCOMPARE(QUrlQuery(url).queryItems(), (QList<QPair<QString, QString>>{{"pc", "tray"}}));
-        QVERIFY2(!window.isVisible(), text);
-        QCOMPARE(window.form()->tabWidget->currentIndex(), 0);
+    void screenshots()
+    {
+        MainWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QSystemTrayIcon *icon = window.trayIconObject();
+        QTRY_VERIFY(!icon->geometry().isEmpty());
+        QWidget *dock = trayWidget(icon);
+        QVERIFY(dock);
+        QTest::qWait(300);
+
+        QScreen *screen = QGuiApplication::primaryScreen();
+        const QImage tray = screen->grabWindow(0).copy(icon->geometry().adjusted(-40, -8, 8, 8)).toImage();
+        TestSupport::saveToGallery(QStringLiteral("tray_area"), tray.scaled(tray.size() * 4));
+        // The logo is drawn in the tray: the icon's square is not one flat colour.
+        const QImage docked = screen->grabWindow(0).copy(icon->geometry()).toImage().convertToFormat(QImage::Format_RGB32);
+        QSet<QRgb> colours;
+        for (int y = 0; y < docked.height(); ++y)
+            for (int x = 0; x < docked.width(); ++x)
+                colours.insert(docked.pixel(x, y));
+        QVERIFY2(colours.size() > 4, "the tray icon shows no picture");
+
+        QTest::mouseClick(dock, Qt::RightButton);
+        QMenu *menu = window.trayMenuObject();
+        QTRY_VERIFY(menu->isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(menu));
+        QTest::qWait(300);
+        TestSupport::saveToGallery(QStringLiteral("tray_menu"), screen->grabWindow(0).toImage());
+        menu->hide();
     }
-    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
-    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
-}
-
-void TestTray::quitEndsTheProgram()
-{
-    QProcess probe;
-    probe.setWorkingDirectory(m_cwd.path());
-    probe.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    probe.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--quit-probe")});
-    QVERIFY(probe.waitForStarted());
-    if (!probe.waitForFinished(15000)) {
-        probe.kill();
-        probe.waitForFinished();
-        QFAIL("the program kept running after 退出 was chosen");
-    }
-    QCOMPARE(probe.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(probe.exitCode(), 0);
-}
-
-void TestTray::screenshots()
-{
-    MainWindow window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QSystemTrayIcon *icon = window.trayIconObject();
-    QTRY_VERIFY(!icon->geometry().isEmpty());
-    QWidget *dock = trayWidget(icon);
-    QVERIFY(dock);
-    QTest::qWait(300);
-
-    QScreen *screen = QGuiApplication::primaryScreen();
-    const QRect area = icon->geometry().adjusted(-40, -8, 8, 8);
-    const QImage tray = screen->grabWindow(0).copy(area).toImage();
-    TestSupport::saveToGallery(QStringLiteral("tray_area"), tray.scaled(tray.size() * 4));
-    // The logo is drawn in the tray: the icon's square is not one flat colour.
-    const QImage docked = screen->grabWindow(0).copy(icon->geometry()).toImage().convertToFormat(QImage::Format_RGB32);
-    QSet<QRgb> colours;
-    for (int y = 0; y < docked.height(); ++y)
-        for (int x = 0; x < docked.width(); ++x)
-            colours.insert(docked.pixel(x, y));
-    QVERIFY2(colours.size() > 4, "the tray icon shows no picture");
-
-    QTest::mouseClick(dock, Qt::RightButton);
-    QMenu *menu = window.trayMenuObject();
-    QTRY_VERIFY(menu->isVisible());
-    QVERIFY(QTest::qWaitForWindowExposed(menu));
-    QTest::qWait(300);
-    TestSupport::saveToGallery(QStringLiteral("tray_menu"), screen->grabWindow(0).toImage());
-    menu->hide();
-}
+};
 
 int main(int argc, char *argv[])
 {
