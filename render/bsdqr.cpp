@@ -116,17 +116,15 @@ bool bsdQr::create(const QString &path)
     drawQr pins;
     pins.setColor(block1);
     QHash<QString, QPixmap> pinSlots;
-    bool eyeDone[3] = {false, false, false};
+    PatternWalk walk(grid, 8);
 
     for (int y = 0; y < w; ++y) {
         for (int x = 0; x < w; ++x) {
             const QPoint cell(50 * (x + 1), 50 * (y + 1));
-            const QrGrid::Corner corner = grid.finderArea(x, y, 8);
-            bool anchor = false;
-            const bool inAlignment = corner == QrGrid::NoCorner && grid.inAlignmentArea(x, y, &anchor);
+            const PatternWalk::Role role = walk.role(x, y);
             const bool plus = isPlus && grid.inPlusZone(x, y);
             if (!grid.dark(x, y)) {
-                if (corner != QrGrid::NoCorner || inAlignment)
+                if (role != PatternWalk::Ordinary)
                     continue;
                 painter.drawImage(cell, plus ? whiteCell : lightBlock);
                 continue;
@@ -139,14 +137,12 @@ bool bsdQr::create(const QString &path)
                     it = pinSlots.insert(shape, pins.pinForShape(shape));
                 pin = it.value();
             }
-            if (corner != QrGrid::NoCorner) {
-                if (!eyeDone[corner]) {
-                    painter.drawImage(QPoint(50 * x, 50 * y), eye);
-                    eyeDone[corner] = true;
-                }
-            } else if (inAlignment) {
-                if (anchor)
-                    painter.drawImage(cell, alignment);
+            if (role == PatternWalk::FinderHere) {
+                painter.drawImage(QPoint(50 * x, 50 * y), eye);
+            } else if (role == PatternWalk::AlignmentHere) {
+                painter.drawImage(cell, alignment);
+            } else if (role == PatternWalk::InPattern) {
+                // Covered by its pattern's picture.
             } else if (plus) {
                 painter.drawImage(cell, blackCell);
             } else if (xtItem == 2) {

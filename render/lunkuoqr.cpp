@@ -54,7 +54,7 @@ bool lunkuoQr::create(const QString &path)
 
     const QBrush dotBrush(lkColor, Qt::SolidPattern);
     const double inset = (cell - blockSize) * 0.5;
-    bool finderDone[3] = {false, false, false};
+    PatternWalk walk(grid, 8);
 
     for (int y = 0; y < w; ++y) {
         for (int x = 0; x < w; ++x) {
@@ -74,21 +74,12 @@ bool lunkuoQr::create(const QString &path)
             if (xtItem == 1 || xtItem == 2)
                 shapeName = grid.shapeName(x, y);
 
-            const QrGrid::Corner corner = grid.finderArea(x, y, 8);
-            if (corner != QrGrid::NoCorner) {
-                if (!finderDone[corner]) {
-                    drawEye(x, y);
-                    finderDone[corner] = true;
-                }
-                continue;
+            switch (walk.role(x, y)) {
+            case PatternWalk::FinderHere: drawEye(x, y); break;
+            case PatternWalk::AlignmentHere: drawAlignment(x, y); break;
+            case PatternWalk::InPattern: break;
+            case PatternWalk::Ordinary: drawShape(x, y, isPlus && grid.inPlusZone(x, y)); break;
             }
-            bool anchor = false;
-            if (grid.inAlignmentArea(x, y, &anchor)) {
-                if (anchor)
-                    drawAlignment(x, y);
-                continue;
-            }
-            drawShape(x, y, isPlus && grid.inPlusZone(x, y));
         }
     }
     symbol.reset();

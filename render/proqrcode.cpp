@@ -91,7 +91,7 @@ bool ProQrcode::create(const QString &path)
     drawQr pins;
     pins.setColor(fgColor);
     QHash<QString, QPixmap> pinCache;
-    bool finderDone[3] = {false, false, false};
+    PatternWalk walk(grid, 7);
 
     auto paintPattern = [&](int x, int y, int n) {
         const QColor colors[3] = {ptColor, bgColor, inptColor};
@@ -123,18 +123,11 @@ bool ProQrcode::create(const QString &path)
                     it = pinCache.insert(shape, pins.pinForShape(shape));
                 pin = it.value();
             }
-            const QrGrid::Corner corner = grid.finderArea(x, y, 7);
-            if (corner != QrGrid::NoCorner) {
-                if (!finderDone[corner] && xt >= 0) {
-                    paintPattern(x, y, 7);
-                    finderDone[corner] = true;
-                }
-                continue;
-            }
-            bool anchor = false;
-            if (grid.inAlignmentArea(x, y, &anchor)) {
-                if (anchor && xt >= 0)
-                    paintPattern(x, y, 5);
+            const PatternWalk::Role role = walk.role(x, y);
+            if (role != PatternWalk::Ordinary) {
+                // A negative look paints no pattern.
+                if (role != PatternWalk::InPattern && xt >= 0)
+                    paintPattern(x, y, role == PatternWalk::FinderHere ? 7 : 5);
                 continue;
             }
             const double cx = margin + x * p;

@@ -94,6 +94,21 @@ QString QrGrid::shapeName(int x, int y) const
     }
 }
 
+PatternWalk::Role PatternWalk::role(int x, int y)
+{
+    const QrGrid::Corner corner = m_grid.finderArea(x, y, m_side);
+    if (corner != QrGrid::NoCorner) {
+        if (!m_grid.dark(x, y) || m_finderDone[corner])
+            return InPattern;
+        m_finderDone[corner] = true;
+        return FinderHere;
+    }
+    bool anchor = false;
+    if (m_grid.inAlignmentArea(x, y, &anchor))
+        return anchor && m_grid.dark(x, y) ? AlignmentHere : InPattern;
+    return Ordinary;
+}
+
 bool QrGrid::inPlusZone(int x, int y) const
 {
     const int w = m_width;

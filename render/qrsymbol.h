@@ -62,4 +62,24 @@ private:
     QList<int> m_alignment;
 };
 
+// Walks the modules row by row and tells where each finder and alignment
+// pattern is painted, once: at the first dark module of a finder area (its
+// top-left module) and at the top-left module of an alignment area. The other
+// modules of those areas paint nothing of their own.
+class PatternWalk
+{
+public:
+    enum Role { Ordinary, FinderHere, AlignmentHere, InPattern };
+
+    // `finderSide` is 7 for the finder alone, 8 with its separator.
+    PatternWalk(const QrGrid &grid, int finderSide) : m_grid(grid), m_side(finderSide) {}
+    // Call for the modules in row-major order.
+    Role role(int x, int y);
+
+private:
+    const QrGrid &m_grid;
+    int m_side;
+    bool m_finderDone[3] = {false, false, false};
+};
+
 #endif

@@ -206,35 +206,27 @@ bool VectorQrBase::writeDocument(const QString &path, const QString &suffix, con
     painter.setBrush(QBrush(bgColor, Qt::SolidPattern));
     painter.drawRect(QRectF(0, 0, side, side));
 
-    bool finderDone[3] = {false, false, false};
+    PatternWalk walk(grid, 8);
     for (int y = 0; y < w; ++y) {
         for (int x = 0; x < w; ++x) {
             cellX = x * cell;
             cellY = y * cell;
             const bool fullCell = isPlus && grid.inPlusZone(x, y);
+            const PatternWalk::Role role = walk.role(x, y);
             if (!grid.dark(x, y)) {
-                if (grid.finderArea(x, y, 8) != QrGrid::NoCorner || grid.inAlignmentArea(x, y))
+                if (role != PatternWalk::Ordinary)
                     continue;
                 drawLight(x, y, fullCell);
                 continue;
             }
             if (xtItem == 2)
                 shapeName = grid.shapeName(x, y);
-            const QrGrid::Corner corner = grid.finderArea(x, y, 8);
-            if (corner != QrGrid::NoCorner) {
-                if (!finderDone[corner]) {
-                    drawEye(x, y);
-                    finderDone[corner] = true;
-                }
-                continue;
+            switch (role) {
+            case PatternWalk::FinderHere: drawEye(x, y); break;
+            case PatternWalk::AlignmentHere: drawAlignment(x, y); break;
+            case PatternWalk::InPattern: break;
+            case PatternWalk::Ordinary: drawDark(x, y, fullCell); break;
             }
-            bool anchor = false;
-            if (grid.inAlignmentArea(x, y, &anchor)) {
-                if (anchor)
-                    drawAlignment(x, y);
-                continue;
-            }
-            drawDark(x, y, fullCell);
         }
     }
     symbol.reset();

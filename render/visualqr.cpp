@@ -87,23 +87,21 @@ bool visualQr::create(const QString &path)
     painter.setPen(Qt::NoPen);
     painter.setRenderHint(QPainter::Antialiasing, true);
 
-    bool finderDone[3] = {false, false, false};
+    PatternWalk walk(grid, 7);
     for (int y = 0; y < width; ++y) {
         for (int x = 0; x < width; ++x) {
             const bool dark = grid.dark(x, y);
-            const QrGrid::Corner corner = grid.finderArea(x, y, 7);
-            if (corner != QrGrid::NoCorner) {
-                if (dark && !finderDone[corner]) {
-                    painter.drawImage(QRect(kPitch * x, kPitch * y, 350, 350), eye, QRect(0, 0, 350, 350));
-                    finderDone[corner] = true;
-                }
+            switch (walk.role(x, y)) {
+            case PatternWalk::FinderHere:
+                painter.drawImage(QRect(kPitch * x, kPitch * y, 350, 350), eye, QRect(0, 0, 350, 350));
                 continue;
-            }
-            bool anchor = false;
-            if (grid.inAlignmentArea(x, y, &anchor)) {
-                if (anchor && dark)
-                    painter.drawImage(QRect(kPitch * x, kPitch * y, 250, 250), alignment, QRect(0, 0, 250, 250));
+            case PatternWalk::AlignmentHere:
+                painter.drawImage(QRect(kPitch * x, kPitch * y, 250, 250), alignment, QRect(0, 0, 250, 250));
                 continue;
+            case PatternWalk::InPattern:
+                continue;
+            case PatternWalk::Ordinary:
+                break;
             }
             painter.drawImage(QRect(kPitch * x, kPitch * y, kPitch, kPitch), dark ? darkTile : lightTile,
                               QRect(0, 0, kPitch, kPitch));

@@ -137,6 +137,35 @@ private slots:
         }
     }
 
+    void patternsPaintedOnce()
+    {
+        // Version 7 walked row by row: each finder once at its top-left module
+        // (the 8-wide area too: not at the light separator), the six alignment
+        // patterns once at their top-left modules, nothing else in the areas.
+        QrSymbolHolder symbol(encode("patterns", 7, 0));
+        const QrGrid grid(symbol.get());
+        const int w = grid.width();
+        for (int side : {7, 8}) {
+            PatternWalk walk(grid, side);
+            QList<QPoint> finders, alignments;
+            int ordinary = 0;
+            for (int y = 0; y < w; ++y) {
+                for (int x = 0; x < w; ++x) {
+                    const PatternWalk::Role role = walk.role(x, y);
+                    if (role == PatternWalk::FinderHere)
+                        finders << QPoint(x, y);
+                    else if (role == PatternWalk::AlignmentHere)
+                        alignments << QPoint(x, y);
+                    else if (role == PatternWalk::Ordinary)
+                        ++ordinary;
+                }
+            }
+            QCOMPARE(finders, (QList<QPoint>{{0, 0}, {w - 7, 0}, {0, w - 7}}));
+            QCOMPARE(alignments, (QList<QPoint>{{20, 4}, {4, 20}, {20, 20}, {36, 20}, {20, 36}, {36, 36}}));
+            QCOMPARE(ordinary, w * w - 3 * side * side - 6 * 25);
+        }
+    }
+
     void alignmentAreasInRealSymbols()
     {
         // Versions 1 to 40: the centres of the table, met as the anchors of the
