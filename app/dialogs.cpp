@@ -1,7 +1,10 @@
 #include "dialogs.h"
 
 #include <QColorDialog>
+#include <QDialog>
 #include <QFileDialog>
+
+#include <memory>
 
 namespace Dialogs {
 
@@ -13,6 +16,11 @@ Provider &provider()
     return instance;
 }
 
+std::unique_ptr<QDialog> hiddenOwner(QWidget *window)
+{
+    return std::make_unique<QDialog>(window, Qt::Dialog);
+}
+
 } // namespace
 
 void setProvider(Provider value)
@@ -20,34 +28,37 @@ void setProvider(Provider value)
     provider() = std::move(value);
 }
 
-QString getOpenFileName(QWidget *parent, const QString &caption, const QString &directory, const QString &filter)
+QString getOpenFileName(QWidget *window, const QString &caption, const QString &directory, const QString &filter)
 {
     if (provider())
         return provider()({Request::OpenFile, caption, directory, filter, QColor()});
-    return QFileDialog::getOpenFileName(parent, caption, directory, filter);
+    const auto owner = hiddenOwner(window);
+    return QFileDialog::getOpenFileName(owner.get(), caption, directory, filter);
 }
 
-QString getSaveFileName(QWidget *parent, const QString &caption, const QString &directory, const QString &filter)
-{
-    if (provider())
-        return provider()({Request::SaveFile, caption, directory, filter, QColor()});
-    return QFileDialog::getSaveFileName(parent, caption, directory, filter);
-}
-
-QString getExistingDirectory(QWidget *parent, const QString &caption, const QString &directory)
+QString getExistingDirectory(QWidget *window, const QString &caption, const QString &directory)
 {
     if (provider())
         return provider()({Request::ExistingDirectory, caption, directory, QString(), QColor()});
-    return QFileDialog::getExistingDirectory(parent, caption, directory);
+    const auto owner = hiddenOwner(window);
+    return QFileDialog::getExistingDirectory(owner.get(), caption, directory,
+                                             QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
 }
 
-QColor getColor(const QColor &initial, QWidget *parent, const QString &caption)
+QString getSaveFileName(QWidget *window, const QString &caption, const QString &proposed, const QString &filter)
+{
+    if (provider())
+        return provider()({Request::SaveFile, caption, proposed, filter, QColor()});
+    return QFileDialog::getSaveFileName(window, caption, proposed, filter);
+}
+
+QColor getColor(const QColor &initial)
 {
     if (provider()) {
-        const QString answer = provider()({Request::Color, caption, QString(), QString(), initial});
+        const QString answer = provider()({Request::Color, QString(), QString(), QString(), initial});
         return answer.isEmpty() ? QColor() : QColor(answer);
     }
-    return QColorDialog::getColor(initial, parent, caption);
+    return QColorDialog::getColor(initial, nullptr, QString());
 }
 
 } // namespace Dialogs

@@ -1,5 +1,5 @@
 // The standard dialogs the pages open (files, folders, colours), reached
-// through replaceable providers so that tests can answer them without a
+// through a replaceable provider so that tests can answer them without a
 // modal loop. Without a provider the toolkit's own dialog is shown.
 #ifndef VOPA_DIALOGS_H
 #define VOPA_DIALOGS_H
@@ -13,7 +13,8 @@ class QWidget;
 
 namespace Dialogs {
 
-// Which dialog is asked, with what caption, start folder or colour and filter.
+// Which dialog is asked, with what caption, start folder or proposed name,
+// filter or start colour.
 struct Request
 {
     enum Kind { OpenFile, SaveFile, ExistingDirectory, Color } kind;
@@ -28,11 +29,16 @@ struct Request
 using Provider = std::function<QString(const Request &request)>;
 void setProvider(Provider provider);
 
-QString getOpenFileName(QWidget *parent, const QString &caption, const QString &directory, const QString &filter);
-QString getSaveFileName(QWidget *parent, const QString &caption, const QString &directory, const QString &filter);
-QString getExistingDirectory(QWidget *parent, const QString &caption, const QString &directory);
-// An invalid colour when cancelled.
-QColor getColor(const QColor &initial, QWidget *parent, const QString &caption);
+// Open-file and folder dialogs are parented to a hidden dialog of `window`,
+// made for the one question and released after it, so that they stay modal
+// over the window without taking its place in the task bar.
+QString getOpenFileName(QWidget *window, const QString &caption, const QString &directory, const QString &filter);
+// Folders only, symbolic links left as they are.
+QString getExistingDirectory(QWidget *window, const QString &caption, const QString &directory);
+// Parented to the window itself; the toolkit asks before replacing a file.
+QString getSaveFileName(QWidget *window, const QString &caption, const QString &proposed, const QString &filter);
+// No parent, no alpha channel; an invalid colour when cancelled.
+QColor getColor(const QColor &initial);
 
 } // namespace Dialogs
 

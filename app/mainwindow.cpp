@@ -1,7 +1,10 @@
 #include "mainwindow.h"
 
 #include "appresources.h"
+#include "codelabel.h"
+#include "customtabstyle.h"
 #include "helpers.h"
+#include "statefiles.h"
 #include "ui_mainwindow.h"
 
 #include <QButtonGroup>
@@ -9,13 +12,14 @@
 #include <QMouseEvent>
 #include <QMovie>
 #include <QStyle>
+#include <QTabBar>
 #include <QTimer>
 #include <QToolButton>
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent), ui(new Ui::MainWindow), manager(nullptr), dragging(false), dragOffset(0, 0),
-      cacheDirPath(cacheDir()), jietu(nullptr), styleGroup(nullptr), batchStyleGroup(nullptr),
-      batchFormatGroup(nullptr), cameraTimer(nullptr), scanLineStep(0), scanLineDown(true), trayMenu(nullptr),
+      cacheDirPath(cacheDir()), styleGroup(nullptr), batchStyleGroup(nullptr),
+      batchFormatGroup(nullptr), cameraTimer(nullptr), trayMenu(nullptr),
       trayIcon(nullptr), minButton(nullptr), closeButton(nullptr), toolsMapper(nullptr), badgeMovie(nullptr)
 {
     initAppResources();
@@ -29,10 +33,10 @@ MainWindow::MainWindow(QWidget *parent)
     cameraTimer = new QTimer(this);
     connect(cameraTimer, &QTimer::timeout, this, &MainWindow::slot_cameraopen);
 
-    const QString imageDir = readTextFile(cacheDirPath + QStringLiteral("/default_dir_qrimg.cache"));
+    const QString imageDir = readStateFile(cacheDirPath, StateFile::BatchDecodeSource);
     if (!imageDir.isEmpty())
         ui->jiema_path->setText(imageDir);
-    const QString dataDir = readTextFile(cacheDirPath + QStringLiteral("/default_dir_qrdata.cache"));
+    const QString dataDir = readStateFile(cacheDirPath, StateFile::BatchDecodeResults);
     if (!dataDir.isEmpty())
         ui->save_path->setText(dataDir);
     ui->label_jiemaing->hide();
@@ -41,7 +45,7 @@ MainWindow::MainWindow(QWidget *parent)
     ui->saveQrcodeButton->hide();
 
     showLastPreview();
-    const QString saveDir = readTextFile(cacheDirPath + QStringLiteral("/default_dir_qrsave.cache"));
+    const QString saveDir = readStateFile(cacheDirPath, StateFile::BatchSaveFolder);
     if (!saveDir.isEmpty())
         ui->qrcode_savepath->setText(saveDir);
     ui->label_createing->hide();
@@ -59,8 +63,13 @@ MainWindow::~MainWindow()
 {
     delete ui;
     delete badgeMovie;
-    if (capture.isOpened())
-        capture.release();
+}
+
+void MainWindow::installTabStyle()
+{
+    // The style is not owned by the tab bar; it lives as long as the program.
+    static CustomTabStyle *const tabStyle = new CustomTabStyle;
+    ui->tabWidget->tabBar()->setStyle(tabStyle);
 }
 
 void MainWindow::setupTitleButtons()
@@ -99,24 +108,10 @@ void MainWindow::showDecodeSample()
 
 void MainWindow::showLastPreview()
 {
-    QString path = readTextFile(cacheDirPath + QStringLiteral("/pretest_last.cache"));
+    QString path = readStateFile(cacheDirPath, StateFile::LastPreview);
     if (path.isEmpty())
         path = cacheDirPath + QStringLiteral("/pretest.png");
-    if (fileSuffix(path) == QLatin1String("gif")) {
-        auto *movie = new QMovie(path, QByteArray(), ui->qrenimgLabel);
-        movie->setScaledSize(QSize(250, 250));
-        ui->qrenimgLabel->setMovie(movie);
-        movie->start();
-        return;
-    }
-    // Read afresh, not through the pixmap cache: the file may have been rewritten.
-    QImageReader reader(path);
-    const QImage image = reader.read();
-    if (image.isNull())
-        return;
-    ui->qrenimgLabel->clear();
-    ui->qrenimgLabel->setPixmap(
-        QPixmap::fromImage(image.scaled(250, 250, Qt::KeepAspectRatio, Qt::FastTransformation)));
+    showCodeFile(ui->qrenimgLabel, path, QSize(250, 250));
 }
 
 void MainWindow::setupButtonGroups()

@@ -5,9 +5,6 @@
 #ifndef VOPA_MAINWINDOW_H
 #define VOPA_MAINWINDOW_H
 
-#include "helpers.h"
-#include "jietu.h"
-
 #include <QMainWindow>
 #include <QPixmap>
 #include <QPoint>
@@ -15,9 +12,7 @@
 #include <QString>
 #include <QSystemTrayIcon>
 
-#include <opencv2/core.hpp>
-#include <opencv2/videoio.hpp>
-
+class Jietu;
 class QButtonGroup;
 class QMovie;
 class QSignalMapper;
@@ -48,7 +43,7 @@ public:
     QButtonGroup *batchStyleButtons() const { return batchStyleGroup; }
     QButtonGroup *batchFormatButtons() const { return batchFormatGroup; }
     QTimer *cameraTicker() const { return cameraTimer; }
-    Jietu *captureOverlay() const { return jietu; }
+    Jietu *captureOverlay() const;
     QSystemTrayIcon *trayIconObject() const { return trayIcon; }
     QMenu *trayMenuObject() const { return trayMenu; }
     QMovie *versionBadge() const { return badgeMovie; }
@@ -68,9 +63,6 @@ public:
 
     // Sends the update-check request.
     void checkUpdate();
-    // Where the text of the box that demands an update goes instead of the
-    // modal box, when set (tests); the box then counts as dismissed.
-    static void setUpdateDemandSink(MessageSink sink);
     // Opens the full-screen capture overlay.
     void startJietu();
 
@@ -218,7 +210,6 @@ private:
     // Single generation in one style from its saved record.
     template <typename Renderer>
     void generateCode(const QString &style);
-    void showGeneratedCode(const QString &path, const QString &extension);
     // The decode page's picture and result display.
     void showDecodePreview(const QPixmap &picture);
     void showDecodeResult(const QString &text);
@@ -233,11 +224,6 @@ private:
     QButtonGroup *batchStyleGroup;
     QButtonGroup *batchFormatGroup;
     QTimer *cameraTimer;
-    cv::Mat frame;
-    cv::VideoCapture capture;
-    int scanLineStep;
-    bool scanLineDown;
-    QString lastCameraResult;
     QMenu *trayMenu;
     QSystemTrayIcon *trayIcon;
     QToolButton *minButton;

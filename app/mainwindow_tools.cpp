@@ -3,6 +3,7 @@
 
 #include "helpers.h"
 #include "jsonvalues.h"
+#include "statefiles.h"
 #include "ui_mainwindow.h"
 
 #include <QDesktopServices>
@@ -15,7 +16,7 @@
 
 QString MainWindow::toolsDocumentText() const
 {
-    const QString stored = readTextFile(cacheDirPath + QStringLiteral("/check.cache"));
+    const QString stored = readStateFile(cacheDirPath, StateFile::UpdateReply);
     if (!stored.isEmpty())
         return stored;
     return readTextFile(QStringLiteral(":/cache/cache/tab_tools.json"));

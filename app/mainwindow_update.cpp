@@ -3,28 +3,20 @@
 
 #include "helpers.h"
 #include "jsonvalues.h"
+#include "statefiles.h"
 #include "ui_mainwindow.h"
 
-#include <QAbstractButton>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QMessageBox>
 #include <QMovie>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QSaveFile>
 #include <QSysInfo>
 #include <QUrl>
 
 namespace {
-
-MessageSink &updateDemandSink()
-{
-    static MessageSink sink;
-    return sink;
-}
 
 const char kDefaultUpdateNotice[] = "发现新版本，为确保信息安全请更新软件再使用";
 
@@ -43,46 +35,7 @@ QString systemDescription()
         .join(QLatin1Char(','));
 }
 
-// The modal box of an update the user must install: one button, "关 闭",
-// which every way of dismissing it ends with.
-void showUpdateDemand(const QString &message)
-{
-    if (updateDemandSink()) {
-        MessageSink sink = updateDemandSink();
-        sink(message);
-        return;
-    }
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("提示信息"), message, QMessageBox::NoButton, nullptr,
-                    Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
-    // While the main window is hidden in the tray the box is the last window;
-    // closing it must not end the program by itself.
-    box.setAttribute(Qt::WA_QuitOnClose, false);
-    box.setStandardButtons(QMessageBox::Ok);
-    box.button(QMessageBox::Ok)->setText(QStringLiteral("关 闭"));
-    box.exec();
-}
-
-// Replaces the file whole, or leaves the old one: written beside it and
-// renamed over it.
-bool replaceFile(const QString &path, const QString &text)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = text.toUtf8();
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
-}
-
 } // namespace
-
-void MainWindow::setUpdateDemandSink(MessageSink sink)
-{
-    updateDemandSink() = std::move(sink);
-}
 
 void MainWindow::showVersionBadge(int updateFlag)
 {
@@ -98,7 +51,7 @@ void MainWindow::showVersionBadge(int updateFlag)
 void MainWindow::checkUpdate()
 {
     QString cacheTime;
-    const QString stored = readTextFile(cacheDirPath + QStringLiteral("/check.cache"));
+    const QString stored = readStateFile(cacheDirPath, StateFile::UpdateReply);
     if (!stored.isEmpty()) {
         QJsonParseError error;
         const QJsonDocument document = QJsonDocument::fromJson(stored.toUtf8(), &error);
@@ -142,7 +95,7 @@ void MainWindow::ucReplyFinished(QNetworkReply *reply)
     const QJsonValue tools = object.value(QStringLiteral("tools_data"));
 
     if (tools.isArray() && !tools.toArray().isEmpty())
-        replaceFile(cacheDirPath + QStringLiteral("/check.cache"), text);
+        writeStateFile(cacheDirPath, StateFile::UpdateReply, text);
 
     showVersionBadge(updateFlag);
 
@@ -150,7 +103,8 @@ void MainWindow::ucReplyFinished(QNetworkReply *reply)
     if (updateFlag == 1) {
         showMessage(message);
     } else if (updateFlag == 2) {
-        showUpdateDemand(message);
+        // An update the user must install: the box's only button closes the window.
+        showMessageBox(message, QStringLiteral("关 闭"));
         close();
     }
 }

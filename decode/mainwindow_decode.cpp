@@ -5,10 +5,9 @@
 #include "dialogs.h"
 #include "helpers.h"
 #include "jietu.h"
+#include "statefiles.h"
 #include "ui_mainwindow.h"
 
-#include <QDialog>
-#include <QFileInfo>
 #include <QImage>
 #include <QPixmap>
 
@@ -40,20 +39,17 @@ void MainWindow::showDecodeResult(const QString &text)
     }
     ui->jiemaOneMsg->setText(QStringLiteral("解码结果：<span style='color:green;'>解码成功</span>"));
     ui->meihuaBtn->show();
-    addCacheCounter(QStringLiteral("qrcode_jiema"), 1);
+    addCacheCounter(StateFile::DecodeCounter, 1);
 }
 
 void MainWindow::on_jiemaOneBtn_clicked()
 {
-    const QString rememberPath = cacheDirPath + QStringLiteral("/default_dir_one.cache");
-    const QString startFolder = readTextFile(rememberPath);
-    QDialog *owner = new QDialog(this, Qt::Dialog);
-    const QString file = Dialogs::getOpenFileName(owner, QStringLiteral("待解码图片"), startFolder,
+    const QString startFolder = readStateFile(cacheDirPath, StateFile::DecodeOneFolder);
+    const QString file = Dialogs::getOpenFileName(this, QStringLiteral("待解码图片"), startFolder,
                                                   QStringLiteral("Images (*.png *.gif *.jpg *.jpeg)"));
-    delete owner;
     if (file.isEmpty())
         return;
-    writeTextFile(rememberPath, QFileInfo(file).absolutePath() + QLatin1Char('/'), false);
+    rememberFileFolder(cacheDirPath, StateFile::DecodeOneFolder, file);
 
     QPixmap picture;
     if (!loadPicture(picture, file)) {
@@ -71,6 +67,15 @@ void MainWindow::on_meihuaBtn_clicked()
     ui->qrcodeText->setPlainText(ui->JiemaText->toPlainText());
     ui->tabWidget->setCurrentWidget(ui->tab_qrencode);
     ui->qrenButton->click();
+}
+
+Jietu *MainWindow::captureOverlay() const
+{
+    return jietu;
+}
+
+void MainWindow::setupHotKey()
+{
 }
 
 void MainWindow::startJietu()

@@ -3,11 +3,13 @@
 #include "mainwindow.h"
 
 #include "bsdqr.h"
+#include "codelabel.h"
 #include "dialogs.h"
 #include "helpers.h"
 #include "lunkuoqr.h"
 #include "proqrcode.h"
 #include "rendererfill.h"
+#include "statefiles.h"
 #include "stylerecord.h"
 #include "ui_mainwindow.h"
 #include "visualqr.h"
@@ -246,39 +248,9 @@ void MainWindow::generateCode(const QString &style)
         showMessage(QStringLiteral("生成失败，请重试"));
         return;
     }
-    showGeneratedCode(path, extension);
-    writeTextFile(cacheDirPath + QStringLiteral("/qrencode_last.cache"), path, false);
+    showCodeFile(ui->qrenimgLabel, path, QSize(250, 250));
+    writeStateFile(cacheDirPath, StateFile::LastCode, path);
     ui->saveQrcodeButton->show();
-}
-
-void MainWindow::showGeneratedCode(const QString &path, const QString &extension)
-{
-    QLabel *label = ui->qrenimgLabel;
-    if (extension == QLatin1String("gif")) {
-        // One movie, owned by the label; the one it replaces goes.
-        QMovie *previous = label->movie();
-        auto *movie = new QMovie(path, QByteArray(), label);
-        movie->setScaledSize(QSize(250, 250));
-        label->setMovie(movie);
-        movie->start();
-        if (previous && previous->parent() == label) {
-            previous->stop();
-            previous->deleteLater();
-        }
-        return;
-    }
-    // Read afresh: the same path was written before and a cached copy would be stale.
-    QImageReader reader(path);
-    const QImage image = reader.read();
-    if (image.isNull())
-        return;
-    QMovie *previous = label->movie();
-    label->clear();
-    if (previous && previous->parent() == label) {
-        previous->stop();
-        previous->deleteLater();
-    }
-    label->setPixmap(QPixmap::fromImage(image.scaled(250, 250, Qt::KeepAspectRatio, Qt::FastTransformation)));
 }
 
 void MainWindow::createProQrcode()
@@ -304,7 +276,7 @@ void MainWindow::createLunkuoQrcode()
 void MainWindow::on_saveQrcodeButton_clicked()
 {
     const QString caption = ui->input_codestr->text();
-    QString source = readTextFile(cacheDirPath + QStringLiteral("/qrencode_last.cache"), QString());
+    QString source = readStateFile(cacheDirPath, StateFile::LastCode);
     if (source.isEmpty())
         source = cacheDirPath + QStringLiteral("/qrencode.png");
     QString extension = fileSuffix(source);

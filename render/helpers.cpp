@@ -10,7 +10,6 @@
 #include <QMutexLocker>
 #include <QRandomGenerator>
 #include <QSaveFile>
-#include <QTextStream>
 #include <QThread>
 #include <climits>
 
@@ -88,25 +87,44 @@ QString readTextFile(const QString &path, const QString &defaultText)
     return text.isEmpty() ? defaultText : text;
 }
 
+bool replaceFileContents(const QString &path, const QByteArray &bytes)
+{
+    if (path.isEmpty())
+        return false;
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        // A device or pipe is written in place; renaming over it would replace it.
+        QFile device(path);
+        if (!device.open(QIODevice::WriteOnly))
+            return false;
+        const bool written = device.write(bytes) == bytes.size() && device.flush();
+        device.close();
+        return written && device.error() == QFileDevice::NoError;
+    }
+    // Written beside the target and renamed over it: a failed write keeps the old file.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
 bool writeTextFile(const QString &path, const QString &text, bool append)
 {
     if (path.isEmpty())
         return false;
+    if (!append)
+        return replaceFileContents(path, text.toUtf8());
     QFile file(path);
-    QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Text;
-    if (append)
-        mode |= QIODevice::Append;
-    if (!file.open(mode))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Append))
         return false;
-    QTextStream stream(&file);
-    stream.setCodec("UTF-8");
-    stream.setGenerateByteOrderMark(false);
-    stream << text;
-    stream.flush();
-    bool ok = stream.status() == QTextStream::Ok && file.flush();
+    const QByteArray bytes = text.toUtf8();
+    bool ok = file.write(bytes) == bytes.size() && file.flush();
     file.close();
-    ok = ok && file.error() == QFileDevice::NoError;
-    return ok;
+    return ok && file.error() == QFileDevice::NoError;
 }
 
 int readCacheCounter(const QString &name)
@@ -131,6 +149,11 @@ void addCacheCounter(const QString &name, const int &amount)
 
 void showMessage(const QString &message)
 {
+    showMessageBox(message, QStringLiteral("确 定"));
+}
+
+void showMessageBox(const QString &message, const QString &buttonText)
+{
     if (!onGuiThread()) {
         // A widget off the GUI thread would crash; the text goes to the log.
         qWarning("%s", qUtf8Printable(message));
@@ -141,7 +164,7 @@ void showMessage(const QString &message)
         if (messageSink()) {
             MessageSink sink = messageSink();
             lock.unlock();
-            sink(message);
+            sink(message, buttonText);
             return;
         }
     }
@@ -150,7 +173,7 @@ void showMessage(const QString &message)
     // A box shown while the main window is hidden must not end the program.
     box.setAttribute(Qt::WA_QuitOnClose, false);
     box.setStandardButtons(QMessageBox::Ok);
-    box.button(QMessageBox::Ok)->setText(QStringLiteral("确 定"));
+    box.button(QMessageBox::Ok)->setText(buttonText);
     box.exec();
 }
 
@@ -176,25 +199,10 @@ bool copyFile(const QString &source, const QString &target)
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
         return false;
-    // Written beside the target and renamed over it: a failed copy keeps the old target.
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
+    const QByteArray bytes = in.readAll();
+    if (in.error() != QFileDevice::NoError)
         return false;
-    char buffer[64 * 1024];
-    for (;;) {
-        const qint64 n = in.read(buffer, sizeof(buffer));
-        if (n < 0) {
-            out.cancelWriting();
-            return false;
-        }
-        if (n == 0)
-            break;
-        if (out.write(buffer, n) != n) {
-            out.cancelWriting();
-            return false;
-        }
-    }
-    return out.commit();
+    return replaceFileContents(target, bytes);
 }
 
 QString randomString(const int &length)

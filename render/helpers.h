@@ -16,10 +16,17 @@ extern const char kProgramVersion[];
 QString cacheDir();
 QString readTextFile(const QString &path, const QString &defaultText);
 QString readTextFile(const QString &path);
+// Without append the file is replaced whole or not at all.
 bool writeTextFile(const QString &path, const QString &text, bool append);
+// Writes the bytes to a new file beside `path` and renames it over `path`;
+// false, with the old file untouched, when any step fails.
+bool replaceFileContents(const QString &path, const QByteArray &bytes);
 int readCacheCounter(const QString &name);
 void addCacheCounter(const QString &name, const int &amount);
 void showMessage(const QString &message);
+// The one modal box of the program, titled "提示信息", with a warning icon and
+// a single button of the given text; it never ends the program by closing.
+void showMessageBox(const QString &message, const QString &buttonText);
 QString fileSuffix(const QString &path);
 bool copyFile(const QString &source, const QString &target);
 QString randomString(const int &length);
@@ -27,9 +34,9 @@ QString randomString(const int &length);
 QList<int> alignmentPatternCenters(const int &width);
 int qrVersionFromWidth(const int &width);
 
-// Where showMessage sends its text instead of opening the modal box, when set.
-// Only GUI-thread calls reach it; other threads always log a warning.
-using MessageSink = std::function<void(const QString &message)>;
+// Where every message box sends its text and button text instead of opening,
+// when set. Only GUI-thread calls reach it; other threads always log a warning.
+using MessageSink = std::function<void(const QString &message, const QString &buttonText)>;
 void setMessageSink(MessageSink sink);
 
 #endif

@@ -4,7 +4,7 @@
 #include "helpers.h"
 #include "lunkuoqr.h"
 #include "rasteroutput.h"
-#include "testsupport.h"
+#include "rendersupport.h"
 
 #include <QtTest>
 

@@ -45,7 +45,7 @@ private slots:
             m_requests.append(request);
             return m_answer;
         });
-        setMessageSink([this](const QString &text) { m_messages.append(text); });
+        setMessageSink([this](const QString &text, const QString &) { m_messages.append(text); });
     }
     void cleanup()
     {

@@ -1,7 +1,7 @@
 // The pins of the liquid module look: their shapes, their colour, and how a
 // pin already handed out survives later painting.
 #include "drawqr.h"
-#include "testsupport.h"
+#include "rendersupport.h"
 
 #include <QtTest>
 

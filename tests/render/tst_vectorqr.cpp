@@ -3,7 +3,7 @@
 // failures, decoding of every look and a run on a worker thread. Each test
 // works in its own directory, the writers' cache directory.
 #include "helpers.h"
-#include "testsupport.h"
+#include "rendersupport.h"
 #include "vectorqr.h"
 
 #include <QDir>

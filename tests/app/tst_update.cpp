@@ -112,13 +112,13 @@ private slots:
         QVERIFY(m_server->listen(QHostAddress::LocalHost));
         qputenv("VOPA_UPDATE_URL", "http://127.0.0.1:" + QByteArray::number(m_server->serverPort()));
         m_boxes.clear();
-        setMessageSink([this](const QString &text) { m_boxes << QStringLiteral("notice: ") + text; });
-        MainWindow::setUpdateDemandSink([this](const QString &text) { m_boxes << QStringLiteral("demand: ") + text; });
+        setMessageSink([this](const QString &text, const QString &button) {
+            m_boxes << (button == QStringLiteral("关 闭") ? QStringLiteral("demand: ") : QStringLiteral("notice: ")) + text;
+        });
     }
     void cleanup()
     {
         setMessageSink(nullptr);
-        MainWindow::setUpdateDemandSink(nullptr);
         qunsetenv("VOPA_UPDATE_URL");
         m_server.reset();
         m_cwd.leave();
@@ -206,7 +206,7 @@ private slots:
 
     void realDemandBox()
     {
-        MainWindow::setUpdateDemandSink(nullptr);
+        setMessageSink(nullptr);
         m_server->body = R"({"is_update":2,"update_msg":"请更新后再使用"})";
         for (int dismiss = 0; dismiss < 3; ++dismiss) { // by its button, by Escape, by closing it
             MainWindow window;

@@ -3,7 +3,7 @@
 #include "helpers.h"
 #include "proqrcode.h"
 #include "rasteroutput.h"
-#include "testsupport.h"
+#include "rendersupport.h"
 
 #include <QImageReader>
 #include <QtTest>

@@ -3,7 +3,7 @@
 // timing, colour maps, offsets, pixels), plus the error paths of save and
 // the loading path.
 #include "gifimage.h"
-#include "testsupport.h"
+#include "rendersupport.h"
 
 #include <QRandomGenerator>
 #include <QtTest>

@@ -2,7 +2,7 @@
 // areas, the alignment centres checked against real symbols, and encoding.
 #include "helpers.h"
 #include "qrsymbol.h"
-#include "testsupport.h"
+#include "rendersupport.h"
 
 #include <QPoint>
 #include <QtTest>

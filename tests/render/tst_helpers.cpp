@@ -1,7 +1,7 @@
 // Tests of the common helpers: state files, counters, the warning box,
 // suffixes, file copies, random names and the alignment-pattern table.
 #include "helpers.h"
-#include "testsupport.h"
+#include "rendersupport.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -203,7 +203,7 @@ private slots:
     void showMessageSinkAndWorkerThread()
     {
         QStringList received;
-        setMessageSink([&received](const QString &message) { received << message; });
+        setMessageSink([&received](const QString &message, const QString &) { received << message; });
         BoxWatcher watcher; // sees something only if a box opened after all
 
         // The cache directory exists: its path comes back and nothing is shown.

@@ -33,7 +33,7 @@ private slots:
         m_messages.clear();
         m_requests.clear();
         m_answer.clear();
-        setMessageSink([this](const QString &text) { m_messages.append(text); });
+        setMessageSink([this](const QString &text, const QString &) { m_messages.append(text); });
         Dialogs::setProvider([this](const Dialogs::Request &request) {
             m_requests.append(request);
             return m_answer;

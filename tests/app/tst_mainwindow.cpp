@@ -52,7 +52,7 @@ private slots:
     {
         m_cwd.enter();
         // Buttons pressed here must not open modal boxes.
-        setMessageSink([](const QString &) {});
+        setMessageSink([](const QString &, const QString &) {});
     }
     void cleanup()
     {

@@ -3,7 +3,7 @@
 // Each test works in its own directory.
 #include "bsdqr.h"
 #include "helpers.h"
-#include "testsupport.h"
+#include "rendersupport.h"
 
 #include <QtTest>
 

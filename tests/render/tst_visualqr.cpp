@@ -3,7 +3,7 @@
 // design and tile set back to the text. Each test works in its own directory.
 #include "helpers.h"
 #include "rasteroutput.h"
-#include "testsupport.h"
+#include "rendersupport.h"
 #include "visualqr.h"
 
 #include <QImageReader>

@@ -1,0 +1,43 @@
+#include "codelabel.h"
+
+#include "helpers.h"
+
+#include <QImageReader>
+#include <QLabel>
+#include <QMovie>
+
+namespace {
+
+void releaseMovie(QLabel *label, QMovie *movie)
+{
+    if (movie && movie->parent() == label) {
+        movie->stop();
+        movie->deleteLater();
+    }
+}
+
+} // namespace
+
+bool showCodeFile(QLabel *label, const QString &path, const QSize &box)
+{
+    QMovie *previous = label->movie();
+    if (fileSuffix(path) == QLatin1String("gif")) {
+        auto *movie = new QMovie(path, QByteArray(), label);
+        if (box.isValid())
+            movie->setScaledSize(box);
+        label->setMovie(movie);
+        movie->start();
+        releaseMovie(label, previous);
+        return true;
+    }
+    QImageReader reader(path);
+    QImage image = reader.read();
+    if (image.isNull())
+        return false;
+    if (box.isValid())
+        image = image.scaled(box, Qt::KeepAspectRatio, Qt::FastTransformation);
+    label->clear();
+    releaseMovie(label, previous);
+    label->setPixmap(QPixmap::fromImage(image));
+    return true;
+}
