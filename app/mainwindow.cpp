@@ -20,11 +20,15 @@ MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent), ui(new Ui::MainWindow), manager(nullptr), dragging(false), dragOffset(0, 0),
       cacheDirPath(cacheDir()), styleGroup(nullptr), batchStyleGroup(nullptr),
       batchFormatGroup(nullptr), cameraTimer(nullptr), trayMenu(nullptr),
-      trayIcon(nullptr), minButton(nullptr), closeButton(nullptr), toolsMapper(nullptr), badgeMovie(nullptr)
+      trayIcon(nullptr), minButton(nullptr), closeButton(nullptr), toolsMapper(nullptr), badgeMovie(nullptr),
+      proPage(nullptr), visualPage(nullptr), bsdPage(nullptr), svgPage(nullptr), lunkuoPage(nullptr)
 {
     initAppResources();
     ui->setupUi(this);
+    setupStylePages();
     setWindowFlags(Qt::FramelessWindowHint);
+    // The tray icon's picture, as the desktop entry shows it.
+    setWindowIcon(QIcon(QStringLiteral(":/images/icon/images/icon/logo.png")));
     setupTray();
     setupTitleButtons();
     installTabStyle();

@@ -13,6 +13,7 @@
 #include <QSystemTrayIcon>
 
 class Jietu;
+class StylePage;
 class QButtonGroup;
 class QMovie;
 class QSignalMapper;
@@ -205,8 +206,7 @@ private:
     // The text the web tools page and the start-up badge are built from.
     QString toolsDocumentText() const;
     void setupHotKey();
-    // Style settings records of the five style pages ("save" or "export").
-    bool saveStyleSetting(const QString &style, const QString &mode);
+    void setupStylePages();
     // Single generation in one style from its saved record.
     template <typename Renderer>
     void generateCode(const QString &style);
@@ -230,6 +230,11 @@ private:
     QToolButton *closeButton;
     QSignalMapper *toolsMapper;
     QMovie *badgeMovie;
+    StylePage *proPage;
+    StylePage *visualPage;
+    StylePage *bsdPage;
+    StylePage *svgPage;
+    StylePage *lunkuoPage;
 };
 
 #endif

@@ -7,18 +7,6 @@
 
 namespace StyleRecord {
 
-QString cacheFileName(const QString &styleKey)
-{
-    return styleKey == QLatin1String("pro") ? QStringLiteral("create_style.cache")
-                                            : styleKey + QStringLiteral("_style.cache");
-}
-
-QString exportFileName(const QString &styleKey)
-{
-    return styleKey == QLatin1String("pro") ? QStringLiteral("export_style.cache")
-                                            : QStringLiteral("export_") + styleKey + QStringLiteral(".cache");
-}
-
 int integerFromText(const QString &text)
 {
     bool ok = false;

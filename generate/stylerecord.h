@@ -9,10 +9,6 @@
 
 namespace StyleRecord {
 
-// The file of each style's record and of its export staging copy.
-QString cacheFileName(const QString &styleKey);   // "create_style.cache", ...
-QString exportFileName(const QString &styleKey);  // "export_style.cache", ...
-
 // A coordinate field's text as a number: decimal, blanks at both ends and a
 // sign allowed; anything else, or a value beyond 32 bits, is 0.
 int integerFromText(const QString &text);

@@ -9,7 +9,6 @@
 #include "vectorqr.h"
 #include "visualqr.h"
 
-#include <QJsonDocument>
 #include <QtTest>
 
 using Filling::Caller;
@@ -22,11 +21,50 @@ Settings settingsOf(const QByteArray &json, const QString &style, Caller caller 
     return Settings::fromRecord(StyleRecord::parse(QString::fromUtf8(json)), style, caller);
 }
 
+// The renderer fields a style's filling sets, by name, as numbers.
+QMap<QString, double> filled(const QString &style, const QByteArray &json, Caller caller = Caller::SingleGenerate)
+{
+    const Settings s = settingsOf(json, style, caller);
+    auto common = [](const auto &qr) {
+        return QMap<QString, double>{{"size", qr.size},     {"version", qr.version},   {"level", qr.level},
+                                     {"xt", qr.xt},         {"font", qr.codeFontSize}, {"spacing", qr.codeSpac},
+                                     {"bgX", qr.bgX},       {"bgY", qr.bgY}};
+    };
+    if (style == "pro") {
+        ProQrcode qr;
+        Filling::fill(qr, s, "x", "");
+        auto f = common(qr);
+        f.insert({{"margin", qr.margin}, {"logoWidth", qr.logoWidth}, {"logoHeight", qr.logoHeight}});
+        return f;
+    }
+    if (style == "visual") {
+        visualQr qr;
+        Filling::fill(qr, s, "x", "");
+        auto f = common(qr);
+        f.insert("item", qr.xtItem);
+        return f;
+    }
+    if (style == "bsd") {
+        bsdQr qr;
+        Filling::fill(qr, s, "x", "");
+        auto f = common(qr);
+        f.insert({{"item", qr.xtItem}, {"block", qr.blockSize}, {"alpha", qr.alpha}});
+        return f;
+    }
+    lunkuoQr qr;
+    Filling::fill(qr, s, "x", "");
+    auto f = common(qr);
+    f.insert({{"item", qr.xtItem}, {"block", qr.blockSize}, {"alpha", qr.alpha}, {"border", qr.lkBorSize}});
+    return f;
+}
+
 } // namespace
 
 class TestGenerateLib : public QObject
 {
     Q_OBJECT
+
+    TestCwd m_cwd;
 
 private slots:
     void init() { m_cwd.enter(); }
@@ -40,215 +78,96 @@ private slots:
             QVERIFY2(!StyleRecord::parse(QString::fromUtf8(invalid)).valid, invalid);
         // A NUL ends the text: only the record before it is read.
         QVERIFY(TestSupport::writeBytes(m_cwd.file("r.cache"), QByteArray("{\"qr_size\":640}\0garbage", 23)));
-        const StyleRecord::Read nul = StyleRecord::readFile(m_cwd.file("r.cache"));
-        QVERIFY(nul.valid);
-        QCOMPARE(Settings::fromRecord(nul, "pro", Caller::SingleGenerate).integer("qr_size"), 640);
-        QVERIFY(!StyleRecord::readFile(m_cwd.file("missing.cache")).valid);
+        QCOMPARE(StyleRecord::readFile(m_cwd.file("r.cache")).values.value("qr_size").toInt(), 640);
 
-        // Conversions through the variants: numbers as text, text as numbers,
-        // fractions rounded, "FALSE" false, missing keys 0, "" or false.
+        // Conversions: numbers as text, text as numbers, fractions rounded,
+        // "FALSE" false, missing keys 0, "" or false.
         const Settings s = settingsOf(R"({"qr_size":"300","qr_margin":50.6,"qr_bgcolor":10,"qr_istran":"FALSE",)"
                                       R"("qr_isbor":"yes","qr_iscode":2,"qr_xt":true,"qr_logo":false,"qr_bgx":"x1",)"
-                                      R"("qr_fgimg":null,"qr_level":[1]})",
-                                      "pro");
-        QCOMPARE(s.integer("qr_size"), 300);
-        QCOMPARE(s.integer("qr_margin"), 51);
-        QCOMPARE(s.text("qr_bgcolor"), QStringLiteral("10"));
-        QCOMPARE(s.flag("qr_istran"), false);
-        QCOMPARE(s.flag("qr_isbor"), true);
-        QCOMPARE(s.flag("qr_iscode"), true);
-        QCOMPARE(s.integer("qr_xt"), 1);
-        QCOMPARE(s.text("qr_logo"), QStringLiteral("false"));
-        QCOMPARE(s.integer("qr_bgx"), 0);
-        QCOMPARE(s.text("qr_fgimg"), QString());
-        QCOMPARE(s.integer("qr_level"), 0);
-        QCOMPARE(s.integer("qr_missing"), 0);
-        QCOMPARE(s.text("qr_missing"), QString());
-        QCOMPARE(s.flag("qr_missing"), false);
+                                      R"("qr_fgimg":null,"qr_level":[1]})", "pro");
+        QCOMPARE((QList<int>{s.integer("qr_size"), s.integer("qr_margin"), s.integer("qr_xt"), s.integer("qr_bgx"),
+                             s.integer("qr_level"), s.integer("qr_missing")}), (QList<int>{300, 51, 1, 0, 0, 0}));
+        QCOMPARE((QStringList{s.text("qr_bgcolor"), s.text("qr_logo"), s.text("qr_fgimg"), s.text("qr_missing")}),
+                 (QStringList{"10", "false", "", ""}));
+        QCOMPARE((QList<bool>{s.flag("qr_istran"), s.flag("qr_isbor"), s.flag("qr_iscode"), s.flag("qr_missing")}),
+                 (QList<bool>{false, true, true, false}));
 
         // Coordinates typed on a page.
-        const QList<QPair<QString, int>> texts = {{"10", 10},  {" 7 ", 7},   {"-5", -5},      {"+3", 3},
-                                                  {"", 0},     {"12.5", 0},  {"10px", 0},     {"0x10", 0},
-                                                  {"2147483647", 2147483647}, {"2147483648", 0}};
+        const QList<QPair<QString, int>> texts = {{"10", 10}, {" 7 ", 7}, {"-5", -5}, {"+3", 3}, {"", 0}, {"12.5", 0},
+                                                  {"10px", 0}, {"0x10", 0}, {"2147483647", 2147483647}, {"2147483648", 0}};
         for (const auto &t : texts)
             QCOMPARE(StyleRecord::integerFromText(t.first), t.second);
-
-        // Record files of each style.
-        QCOMPARE(StyleRecord::cacheFileName("pro"), QStringLiteral("create_style.cache"));
-        QCOMPARE(StyleRecord::cacheFileName("lunkuo"), QStringLiteral("lunkuo_style.cache"));
-        QCOMPARE(StyleRecord::exportFileName("pro"), QStringLiteral("export_style.cache"));
-        QCOMPARE(StyleRecord::exportFileName("svg"), QStringLiteral("export_svg.cache"));
     }
 
-    void defaultsAndEmptyRecord()
-    {
-        // No valid record: the generation defaults.
-        ProQrcode pro;
-        Filling::fill(pro, settingsOf("[1]", "pro"), "x", "cap");
-        QCOMPARE(pro.size, 300);
-        QCOMPARE(pro.level, 1);
-        QCOMPARE(pro.codeFontSize, 14);
-        QCOMPARE(pro.codeSpac, 2);
-        QCOMPARE(pro.margin, 10);
-        QCOMPARE(pro.logoWidth, 40);
-        QCOMPARE(QPoint(pro.bgX, pro.bgY), QPoint(10, 10));
-        QCOMPARE(pro.bgColor, QColor("#ffffff"));
-        QCOMPARE(pro.codeStr, QStringLiteral("cap"));
-        QCOMPARE(pro.content, QByteArray("x"));
-        bsdQr tone;
-        Filling::fill(tone, settingsOf("", "bsd"), "x", "");
-        QCOMPARE(tone.blockSize, 17.0);
-        QCOMPARE(tone.alpha, 0.5);
-        QCOMPARE(tone.block0, QColor("#ffffff"));
-        lunkuoQr contour;
-        Filling::fill(contour, settingsOf("", "lunkuo"), "x", "");
-        QCOMPARE(contour.blockSize, 5.0);
-        QCOMPARE(contour.lkBorSize, 1);
-        lunkuoQr batchContour;
-        Filling::fill(batchContour, settingsOf("", "lunkuo", Caller::Batch), "x", "");
-        QCOMPARE(batchContour.blockSize, 17.0);
-        QCOMPARE(Filling::outputExtension(settingsOf("", "pro")), QStringLiteral("png"));
-
-        // "{}": every key missing, so 0, "" or false, then clamped.
-        Filling::fill(pro, settingsOf("{}", "pro"), "x", "");
-        QCOMPARE(pro.size, 100);
-        QCOMPARE(pro.level, 1);
-        QCOMPARE(pro.codeFontSize, 8);
-        QCOMPARE(pro.codeSpac, 0);
-        QCOMPARE(pro.margin, 0);
-        QCOMPARE(QSize(pro.logoWidth, pro.logoHeight), QSize(0, 0));
-        QCOMPARE(QPoint(pro.bgX, pro.bgY), QPoint(0, 0));
-        QVERIFY(!pro.fgColor.isValid());
-        QVERIFY(!pro.isTran);
-        Filling::fill(tone, settingsOf("{}", "bsd"), "x", "");
-        QCOMPARE(tone.blockSize, 10.0);
-        QCOMPARE(tone.alpha, 0.0);
-        Filling::fill(contour, settingsOf("{}", "lunkuo"), "x", "");
-        QCOMPARE(contour.blockSize, 3.0);
-    }
-
-    void clampsAndLevels_data()
+    void filling_data()
     {
         QTest::addColumn<QString>("style");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<int>("value");
+        QTest::addColumn<QByteArray>("record");
         QTest::addColumn<QString>("field");
         QTest::addColumn<double>("expected");
-        const QList<std::tuple<const char *, const char *, int, const char *, double>> rows = {
-            {"pro", "qr_size", 50, "size", 100},        {"pro", "qr_size", 99, "size", 100},
-            {"pro", "qr_size", 100, "size", 100},       {"visual", "qr_size", 2000, "size", 2000},
-            {"bsd", "qr_size", 2001, "size", 2000},     {"pro", "qr_version", -3, "version", 0},
-            {"lunkuo", "qr_version", 40, "version", 40}, {"visual", "qr_version", 41, "version", 40},
-            {"pro", "qr_level", 0, "level", 1},         {"pro", "qr_level", 1, "level", 2},
-            {"bsd", "qr_level", 2, "level", 3},         {"lunkuo", "qr_level", 3, "level", 0},
-            {"pro", "qr_level", 4, "level", 2},         {"visual", "qr_level", -1, "level", 2},
-            {"pro", "qr_xt", 7, "xt", 7},               {"visual", "qr_xt", 12, "xt", 10},
-            {"bsd", "qr_xt", -1, "xt", 0},              {"lunkuo", "qr_xtitem", 3, "xtItem", 2},
-            {"pro", "qr_codefontsize", 7, "codeFontSize", 8}, {"bsd", "qr_codefontsize", 201, "codeFontSize", 200},
-            {"pro", "qr_codespac", 300, "codeSpac", 200}, {"visual", "qr_codespac", 300, "codeSpac", 200},
-            {"lunkuo", "qr_codespac", 300, "codeSpac", 300}, {"bsd", "qr_codespac", -5, "codeSpac", 0},
-            {"pro", "qr_margin", -1, "margin", 0},      {"pro", "qr_margin", 250, "margin", 200},
-            {"pro", "qr_logo_width", 0, "logoWidth", 0}, {"bsd", "qr_blocksize", 9, "blockSize", 10},
-            {"lunkuo", "qr_blocksize", 2, "blockSize", 3}, {"bsd", "qr_blocksize", 51, "blockSize", 50},
-            {"lunkuo", "qr_blocksize", 51, "blockSize", 50}, {"bsd", "qr_balpha", 150, "alpha", 1.5},
-            {"lunkuo", "qr_balpha", -10, "alpha", -0.1}, {"lunkuo", "qr_lkborsize", 0, "lkBorSize", 0},
-            {"lunkuo", "qr_lkborsize", 100, "lkBorSize", 100}, {"pro", "qr_bgx", -40, "bgX", -40},
+        const QList<std::tuple<const char *, const char *, const char *, double>> rows = {
+            // No valid record: the generation defaults; "{}": every key 0, then clamped.
+            {"pro", "[1]", "size", 300}, {"pro", "", "level", 1}, {"pro", "", "font", 14}, {"pro", "", "spacing", 2},
+            {"pro", "", "margin", 10}, {"pro", "", "logoWidth", 40}, {"visual", "", "bgY", 10},
+            {"bsd", "", "block", 17}, {"bsd", "", "alpha", 0.5}, {"lunkuo", "", "block", 5}, {"lunkuo", "", "border", 1},
+            {"pro", "{}", "size", 100}, {"pro", "{}", "level", 1}, {"pro", "{}", "font", 8}, {"pro", "{}", "logoHeight", 0},
+            {"bsd", "{}", "block", 10}, {"bsd", "{}", "alpha", 0}, {"lunkuo", "{}", "block", 3}, {"visual", "{}", "bgX", 0},
+            // Clamps and the level mapping.
+            {"pro", "{\"qr_size\":99}", "size", 100}, {"pro", "{\"qr_size\":100}", "size", 100},
+            {"visual", "{\"qr_size\":2000}", "size", 2000}, {"bsd", "{\"qr_size\":2001}", "size", 2000},
+            {"pro", "{\"qr_version\":-3}", "version", 0}, {"lunkuo", "{\"qr_version\":40}", "version", 40},
+            {"visual", "{\"qr_version\":41}", "version", 40}, {"pro", "{\"qr_level\":1}", "level", 2},
+            {"bsd", "{\"qr_level\":2}", "level", 3}, {"lunkuo", "{\"qr_level\":3}", "level", 0},
+            {"pro", "{\"qr_level\":4}", "level", 2}, {"visual", "{\"qr_level\":-1}", "level", 2},
+            {"pro", "{\"qr_xt\":7}", "xt", 7}, {"visual", "{\"qr_xt\":12}", "xt", 10}, {"bsd", "{\"qr_xt\":-1}", "xt", 0},
+            {"lunkuo", "{\"qr_xtitem\":3}", "item", 2}, {"bsd", "{\"qr_xtitem\":-1}", "item", 0},
+            {"pro", "{\"qr_codefontsize\":7}", "font", 8}, {"pro", "{\"qr_codefontsize\":8}", "font", 8},
+            {"bsd", "{\"qr_codefontsize\":201}", "font", 200}, {"visual", "{\"qr_codespac\":300}", "spacing", 200},
+            {"lunkuo", "{\"qr_codespac\":300}", "spacing", 300}, {"bsd", "{\"qr_codespac\":-5}", "spacing", 0},
+            {"pro", "{\"qr_margin\":-1}", "margin", 0}, {"pro", "{\"qr_margin\":250}", "margin", 200},
+            {"bsd", "{\"qr_blocksize\":9}", "block", 10}, {"lunkuo", "{\"qr_blocksize\":2}", "block", 3},
+            {"bsd", "{\"qr_blocksize\":51}", "block", 50}, {"lunkuo", "{\"qr_blocksize\":51}", "block", 50},
+            {"bsd", "{\"qr_balpha\":150}", "alpha", 1.5}, {"lunkuo", "{\"qr_balpha\":-10}", "alpha", -0.1},
+            {"lunkuo", "{\"qr_lkborsize\":100}", "border", 100}, {"pro", "{\"qr_bgx\":-40}", "bgX", -40},
         };
-        for (const auto &row : rows)
-            QTest::newRow(QStringLiteral("%1 %2 %3").arg(std::get<0>(row), std::get<1>(row)).arg(std::get<2>(row)).toUtf8().constData())
-                << QString(std::get<0>(row)) << QString(std::get<1>(row)) << std::get<2>(row)
-                << QString(std::get<3>(row)) << std::get<4>(row);
+        for (const auto &[style, record, field, expected] : rows)
+            QTest::newRow(QStringLiteral("%1 %2 %3").arg(style, record, field).toUtf8().constData())
+                << QString(style) << QByteArray(record) << QString(field) << expected;
     }
-
-    void clampsAndLevels()
+    void filling()
     {
         QFETCH(QString, style);
-        QFETCH(QString, key);
-        QFETCH(int, value);
+        QFETCH(QByteArray, record);
         QFETCH(QString, field);
         QFETCH(double, expected);
-        const QByteArray record = "{\"" + key.toLatin1() + "\":" + QByteArray::number(value) + "}";
-        const Settings s = settingsOf(record, style);
-        double actual = -12345;
-        auto read = [&](auto &qr) {
-            Filling::fill(qr, s, "x", "");
-            const QMap<QString, double> fields = fieldsOf(qr);
-            QVERIFY2(fields.contains(field), qPrintable(field));
-            actual = fields.value(field);
-        };
-        if (style == "pro") {
-            ProQrcode qr;
-            read(qr);
-        } else if (style == "visual") {
-            visualQr qr;
-            read(qr);
-        } else if (style == "bsd") {
-            bsdQr qr;
-            read(qr);
-        } else {
-            lunkuoQr qr;
-            read(qr);
-        }
-        QCOMPARE(actual, expected);
+        const QMap<QString, double> fields = filled(style, record);
+        QVERIFY2(fields.contains(field), qPrintable(field));
+        QCOMPARE(fields.value(field), expected);
     }
 
-    void outputExtensionAndCaption()
+    void extensionCaptionAndVector()
     {
         const QList<QPair<QString, QString>> cases = {
-            {"", "png"},           {"/p/bg.jpeg", "jpg"}, {"/p/bg.jpg", "jpg"},  {"/p/bg.JPG", "png"},
-            {"/p/bg.gif", "gif"},  {"/p/bg.GIF", "png"},  {"/p/bg.webp", "png"}, {"/p/my.pics/back", "png"},
-            {"/p/bg.png", "png"},  {"noext", "png"},
-        };
-        for (const auto &c : cases) {
-            QJsonObject record{{"qr_bgimg", c.first}};
-            const Settings s = Settings::fromRecord(StyleRecord::parse(QString::fromUtf8(QJsonDocument(record).toJson())),
-                                                    "pro", Caller::SingleGenerate);
-            QCOMPARE(Filling::outputExtension(s), c.second);
-        }
+            {"", "png"}, {"/p/bg.jpeg", "jpg"}, {"/p/bg.jpg", "jpg"}, {"/p/bg.JPG", "png"}, {"/p/bg.gif", "gif"},
+            {"/p/bg.GIF", "png"}, {"/p/bg.webp", "png"}, {"/p/my.pics/back", "png"}, {"/p/bg.png", "png"}};
+        for (const auto &c : cases)
+            QCOMPARE(Filling::outputExtension(Settings::fromValues({{"qr_bgimg", c.first}})), c.second);
+        QCOMPARE(Filling::outputExtension(settingsOf("", "pro")), QStringLiteral("png"));
         // The caption is always handed over; the renderer draws it only when asked.
         ProQrcode qr;
         Filling::fill(qr, settingsOf("{\"qr_iscode\":false}", "pro"), "text", "A01");
-        QCOMPARE(qr.codeStr, QStringLiteral("A01"));
-        QVERIFY(!qr.isCode);
-
-        // The vector writers: batch limits and a preview's.
+        QVERIFY(qr.codeStr == "A01" && !qr.isCode && qr.content == "text");
+        // Batch generation's contour defaults to block 17; its PDF and SVG keep
+        // sizes a preview clamps.
+        QCOMPARE(filled("lunkuo", "", Caller::Batch).value("block"), 17.0);
+        const QByteArray big = "{\"qr_size\":40,\"qr_blocksize\":70,\"qr_codefontsize\":400}";
         pdfQr pdf;
-        Filling::fill(pdf, settingsOf("{\"qr_size\":40,\"qr_blocksize\":70,\"qr_codefontsize\":400}", "svg",
-                                      Caller::Batch), "x", "", Caller::Batch, true);
-        QCOMPARE(pdf.size, 40);
-        QCOMPARE(pdf.blockSize, 70.0);
-        QCOMPARE(pdf.codeFontSize, 400);
+        Filling::fill(pdf, settingsOf(big, "svg", Caller::Batch), "x", "", Caller::Batch, true);
+        QCOMPARE((QList<double>{double(pdf.size), pdf.blockSize, double(pdf.codeFontSize)}), (QList<double>{40, 70, 400}));
         svgQr svg;
-        Filling::fill(svg, settingsOf("{\"qr_size\":40,\"qr_blocksize\":70,\"qr_codefontsize\":400}", "svg",
-                                      Caller::Preview), "x", "", Caller::Preview, false);
-        QCOMPARE(svg.size, 100);
-        QCOMPARE(svg.blockSize, 50.0);
-        QCOMPARE(svg.codeFontSize, 200);
+        Filling::fill(svg, settingsOf(big, "svg", Caller::Preview), "x", "", Caller::Preview, false);
+        QCOMPARE((QList<double>{double(svg.size), svg.blockSize, double(svg.codeFontSize)}), (QList<double>{100, 50, 200}));
     }
-
-private:
-    template <typename Renderer>
-    static QMap<QString, double> fieldsOf(const Renderer &qr)
-    {
-        QMap<QString, double> f{{"size", qr.size},         {"version", qr.version},   {"level", qr.level},
-                                {"xt", qr.xt},             {"codeFontSize", qr.codeFontSize},
-                                {"codeSpac", qr.codeSpac}, {"bgX", qr.bgX}};
-        if constexpr (std::is_same_v<Renderer, ProQrcode>) {
-            f.insert("margin", qr.margin);
-            f.insert("logoWidth", qr.logoWidth);
-        } else {
-            f.insert("xtItem", qr.xtItem);
-        }
-        if constexpr (std::is_same_v<Renderer, bsdQr> || std::is_same_v<Renderer, lunkuoQr>) {
-            f.insert("blockSize", qr.blockSize);
-            f.insert("alpha", qr.alpha);
-        }
-        if constexpr (std::is_same_v<Renderer, lunkuoQr>)
-            f.insert("lkBorSize", qr.lkBorSize);
-        return f;
-    }
-
-    TestCwd m_cwd;
 };
 
 QTEST_MAIN(TestGenerateLib)
