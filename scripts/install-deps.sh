@@ -10,7 +10,7 @@ PACKAGES=(
   libqrencode-dev libgif-dev libzxing-dev libzbar-dev libopencv-dev
   libx11-dev
   zbar-tools zint imagemagick giflib-tools poppler-utils
-  xvfb xauth x11-utils trayer fonts-noto-cjk
+  xvfb xauth x11-utils trayer fonts-noto-cjk desktop-file-utils
   libbenchmark-dev valgrind
 )
 
