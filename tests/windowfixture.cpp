@@ -2,6 +2,8 @@
 
 #include "helpers.h"
 
+#include <QDesktopServices>
+
 void PageFixture::enter()
 {
     cwd.enter();
@@ -9,6 +11,9 @@ void PageFixture::enter()
     buttons.clear();
     requests.clear();
     answers.clear();
+    urls.opened.clear();
+    for (const char *scheme : {"http", "https", "file", "ftp", "mailto", "javascript", "data", ""})
+        QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &urls, "open");
     setMessageSink([this](const QString &text, const QString &button) {
         messages.append(text);
         buttons.append(button);
@@ -23,5 +28,7 @@ void PageFixture::leave()
 {
     setMessageSink(nullptr);
     Dialogs::setProvider(nullptr);
+    for (const char *scheme : {"http", "https", "file", "ftp", "mailto", "javascript", "data", ""})
+        QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
     cwd.leave();
 }

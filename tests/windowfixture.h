@@ -1,6 +1,6 @@
 // The seams of a page suite, set up once per test: a fresh working directory
-// (the cache directory), the dialogs answered from a queue, and the message
-// boxes recorded instead of shown.
+// (the cache directory), the dialogs answered from a queue, the message boxes
+// and the opened web pages recorded instead of shown.
 #ifndef VOPA_WINDOWFIXTURE_H
 #define VOPA_WINDOWFIXTURE_H
 
@@ -8,7 +8,19 @@
 #include "testsupport.h"
 
 #include <QList>
+#include <QObject>
 #include <QStringList>
+#include <QUrl>
+
+// Receives the web pages the program opens instead of a browser.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl &url) { opened.append(url); }
+};
 
 class PageFixture
 {
@@ -24,6 +36,7 @@ public:
     QStringList buttons;             // its button text, in the same order
     QList<Dialogs::Request> requests; // every dialog asked
     QStringList answers;             // the next dialogs' answers; none left means cancel
+    UrlCatcher urls;                 // every address handed to the desktop
 };
 
 #endif

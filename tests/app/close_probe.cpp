@@ -7,9 +7,7 @@
 #include "helpers.h"
 #include "mainwindow.h"
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QMessageBox>
 #include <QTimer>
 #include <QToolButton>
 
@@ -25,15 +23,9 @@ int main(int argc, char *argv[])
     if (argc > 1 && QByteArray(argv[1]) == "box") {
         QTimer::singleShot(200, &window, [&window, &app] {
             window.hide();
-            QTimer::singleShot(100, [] {
-                if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
-                    box->button(QMessageBox::Ok)->click();
-            });
+            QTimer::singleShot(100, [] { QApplication::activeModalWidget()->close(); });
             showMessage(QStringLiteral("提示"));
-            QTimer::singleShot(300, &app, [&app] {
-                std::printf("alive\n");
-                app.exit(3);
-            });
+            QTimer::singleShot(300, &app, [&app] { std::printf("alive\n"), app.exit(3); });
         });
     } else {
         QTimer::singleShot(200, &window, [&window] { window.closeWindowButton()->click(); });

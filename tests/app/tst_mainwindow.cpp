@@ -1,12 +1,11 @@
-// The main window: what its constructor sets up, the window chrome, dragging,
-// and the slots connected by name.
+// The main window: the form's pages and by-name connections, the start-up
+// state, the window chrome and dragging, and how closing ends the program.
 #include "helpers.h"
 #include "mainwindow.h"
-#include "testsupport.h"
 #include "ui_mainwindow.h"
+#include "windowfixture.h"
 
 #include <QButtonGroup>
-#include <QMetaMethod>
 #include <QMovie>
 #include <QProcess>
 #include <QToolButton>
@@ -14,23 +13,7 @@
 
 namespace {
 
-QStringList g_messages;
-
-void collectMessages(QtMsgType, const QMessageLogContext &, const QString &text)
-{
-    g_messages.append(text);
-}
-
-// Number of connections to a signal of an object.
-class SignalReceivers : public QObject
-{
-public:
-    static int count(QObject *object, const QMetaMethod &signal)
-    {
-        const QByteArray signature = QByteArray::number(QSIGNAL_CODE) + signal.methodSignature();
-        return static_cast<SignalReceivers *>(object)->receivers(signature.constData());
-    }
-};
+QStringList g_log;
 
 void sendMouse(QWidget *target, QEvent::Type type, const QPoint &local, Qt::MouseButton button,
                Qt::MouseButtons buttons)
@@ -47,276 +30,153 @@ class TestMainWindow : public QObject
 {
     Q_OBJECT
 
+    PageFixture m_page;
+
 private slots:
-    void init()
-    {
-        m_cwd.enter();
-        // Buttons pressed here must not open modal boxes.
-        setMessageSink([](const QString &, const QString &) {});
-    }
-    void cleanup()
-    {
-        setMessageSink(nullptr);
-        m_cwd.leave();
-    }
+    void init() { m_page.enter(); }
+    void cleanup() { m_page.leave(); }
 
-    void slotsConnectByName();
-    void windowAndChrome();
-    void startState();
-    void rememberedFolders();
-    void lastPreview();
-    void dragging();
-    void closingEndsOrKeepsTheProgram();
-
-private:
-    TestCwd m_cwd;
-};
-
-void TestMainWindow::slotsConnectByName()
-{
-    g_messages.clear();
-    const QtMessageHandler previous = qInstallMessageHandler(collectMessages);
+    void formPagesAndConnections()
     {
+        g_log.clear();
+        const QtMessageHandler previous =
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &text) { g_log << text; });
         MainWindow window;
         qInstallMessageHandler(previous);
-        for (const QString &message : qAsConst(g_messages))
-            QVERIFY2(!message.contains(QLatin1String("connectSlotsByName")), qPrintable(message));
+        QVERIFY2(g_log.filter("connectSlotsByName").isEmpty(), qPrintable(g_log.join('\n')));
 
-        // Every on_<object>_<signal> slot names a widget of the form and is
-        // connected to that widget's signal.
-        const QMetaObject *meta = window.metaObject();
+        // The by-name connection warns for every on_ slot it cannot connect.
         int bySlotName = 0;
-        QStringList problems;
-        for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
-            const QMetaMethod slot = meta->method(i);
-            const QString name = QString::fromLatin1(slot.name());
-            if (slot.methodType() != QMetaMethod::Slot || !name.startsWith(QLatin1String("on_")))
-                continue;
-            ++bySlotName;
-            const int split = name.lastIndexOf(QLatin1Char('_'));
-            const QString objectName = name.mid(3, split - 3);
-            const QString signalName = name.mid(split + 1);
-            QObject *object = window.findChild<QObject *>(objectName);
-            if (!object) {
-                problems << name + ": no object " + objectName;
-                continue;
-            }
-            const QMetaObject *objectMeta = object->metaObject();
-            int connected = 0;
-            for (int s = 0; s < objectMeta->methodCount(); ++s) {
-                const QMetaMethod signal = objectMeta->method(s);
-                if (signal.methodType() == QMetaMethod::Signal && signal.name() == signalName.toLatin1()
-                    && signal.parameterTypes() == slot.parameterTypes())
-                    connected += SignalReceivers::count(object, signal);
-            }
-            if (connected < 1)
-                problems << name + ": not connected";
-        }
-        QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
+        for (int i = window.metaObject()->methodOffset(); i < window.metaObject()->methodCount(); ++i)
+            bySlotName += window.metaObject()->method(i).name().startsWith("on_");
         QCOMPARE(bySlotName, 95);
-    }
-}
 
-void TestMainWindow::windowAndChrome()
-{
-    MainWindow window;
-    Ui::MainWindow *ui = window.form();
-    QCOMPARE(window.windowTitle(), QStringLiteral("Vopa二维码解码器"));
-    QCOMPARE(window.windowFlags() & Qt::FramelessWindowHint, Qt::FramelessWindowHint);
-    QCOMPARE(window.minimumSize(), QSize(800, 650));
-    QCOMPARE(window.maximumSize(), QSize(800, 650));
-    QCOMPARE(ui->tabWidget->currentWidget(), ui->tab_one);
-
-    // The title buttons in the top right corner, above the pages.
-    QToolButton *minButton = window.minimiseButton();
-    QToolButton *closeButton = window.closeWindowButton();
-    QCOMPARE(minButton->geometry(), QRect(725, 5, 20, 20));
-    QCOMPARE(closeButton->geometry(), QRect(755, 5, 20, 20));
-    QCOMPARE(minButton->toolTip(), QStringLiteral("最小化"));
-    QCOMPARE(closeButton->toolTip(), QStringLiteral("关闭"));
-    QCOMPARE(minButton->parentWidget(), &window);
-    QVERIFY(window.children().indexOf(minButton) > window.children().indexOf(ui->centralWidget));
-    QVERIFY(!minButton->icon().isNull());
-    QVERIFY(!closeButton->icon().isNull());
-
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    minButton->click();
-    QTRY_VERIFY(window.isMinimized());
-}
-
-void TestMainWindow::startState()
-{
-    MainWindow window;
-    Ui::MainWindow *ui = window.form();
-    // Hidden at start until their page uses them.
-    for (QWidget *widget : {static_cast<QWidget *>(ui->meihuaBtn), static_cast<QWidget *>(ui->label_jiemaing),
-                            static_cast<QWidget *>(ui->label_msg), static_cast<QWidget *>(ui->label_time),
-                            static_cast<QWidget *>(ui->saveQrcodeButton), static_cast<QWidget *>(ui->label_createing),
-                            static_cast<QWidget *>(ui->label_create_msg),
-                            static_cast<QWidget *>(ui->label_create_time)})
-        QVERIFY2(widget->isHidden(), qPrintable(widget->objectName()));
-    QVERIFY(!ui->jiemaOneBtn->isHidden());
-
-    // The decode page's sample: the site address and its code, fitted into 360 by 360.
-    QCOMPARE(ui->JiemaText->toPlainText(), QString::fromLatin1(kProductSite));
-    QCOMPARE(ui->preImgLabel->pixmap(Qt::ReturnByValue).size(), QSize(360, 360));
-    const QString sample = TestSupport::decodeZXing(
-        TestSupport::prepareForDecode(QImage(":/images/images/vopa-qr.png")));
-    QCOMPARE(sample, QString::fromLatin1(kProductSite));
-    QCOMPARE(QImage(":/images/images/vopa-qr.png").size(), QSize(400, 400));
-
-    // The button groups and their ids; the first button of each checked.
-    struct Member { QAbstractButton *button; int id; };
-    const QList<QPair<QButtonGroup *, QList<Member>>> groups = {
-        {window.styleButtons(), {{ui->radioPro, 0}, {ui->radioVisual, 1}, {ui->radioBsd, 2}, {ui->radioLunkuo, 4}}},
-        {window.batchStyleButtons(),
-         {{ui->radioProBatch, 0}, {ui->radioVisualBatch, 1}, {ui->radioBsdBatch, 2}, {ui->radioSvgBatch, 3},
-          {ui->radioLunkuoBatch, 4}}},
-        {window.batchFormatButtons(), {{ui->radioCsvDef, 0}, {ui->radioCsvExcel, 1}}},
-    };
-    for (const auto &group : groups) {
-        QVERIFY(group.first->exclusive());
-        QCOMPARE(group.first->buttons().size(), group.second.size());
-        for (const Member &member : group.second)
-            QCOMPARE(group.first->id(member.button), member.id);
-        QCOMPARE(group.first->checkedId(), 0);
+        // The eleven pages in their order, the first one shown.
+        const QStringList pages = {"tab_one", "tab_batch", "tab_qrencode", "tab_batch_create", "tab_moban",
+                                   "tab_visual", "tab_bsd", "tab_lunkuo", "tab_svg", "tab_tools", "tab_statis"};
+        const QStringList titles = {"单个解码", "批量解码", "单个生成", "批量生成", "标准样式", "视觉样式",
+                                    "色调样式", "轮廓样式", "矢量样式", "网站工具", "统计帮助"};
+        QTabWidget *tabs = window.form()->tabWidget;
+        QCOMPARE(tabs->count(), pages.size());
+        for (int i = 0; i < pages.size(); ++i) {
+            QCOMPARE(tabs->widget(i)->objectName(), pages.at(i));
+            QCOMPARE(tabs->tabText(i), titles.at(i));
+        }
+        QCOMPARE(tabs->currentIndex(), 0);
     }
 
-    // The camera timer exists and is not running.
-    QVERIFY(window.cameraTicker());
-    QVERIFY(!window.cameraTicker()->isActive());
-    // Offscreen there is no tray: no tray objects.
-    QVERIFY(!window.trayIconObject());
-}
+    void startState()
+    {
+        QVERIFY(writeTextFile(m_page.file("default_dir_qrimg.cache"), QStringLiteral("/data/图片"), false));
+        QVERIFY(writeTextFile(m_page.file("default_dir_qrsave.cache"), QStringLiteral("/data/codes"), false));
+        MainWindow window;
+        Ui::MainWindow *ui = window.form();
+        QCOMPARE(window.windowTitle(), QStringLiteral("Vopa二维码解码器"));
+        QVERIFY(window.windowFlags() & Qt::FramelessWindowHint);
+        QCOMPARE(window.minimumSize(), window.maximumSize());
+        QCOMPARE(window.minimumSize(), QSize(800, 650));
+        QCOMPARE(window.windowIcon().pixmap(64).toImage(),
+                 QIcon(":/images/icon/images/icon/logo.png").pixmap(64).toImage());
+        QCOMPARE(window.minimiseButton()->geometry(), QRect(725, 5, 20, 20));
+        QCOMPARE(window.closeWindowButton()->geometry(), QRect(755, 5, 20, 20));
+        for (QWidget *hidden : QList<QWidget *>{ui->meihuaBtn, ui->label_jiemaing, ui->label_msg, ui->label_time,
+                                                ui->saveQrcodeButton, ui->label_createing, ui->label_create_msg,
+                                                ui->label_create_time})
+            QVERIFY2(hidden->isHidden(), qPrintable(hidden->objectName()));
+        // The remembered folders fill their fields; a missing one leaves the form's text.
+        QCOMPARE((QStringList{ui->jiema_path->text(), ui->qrcode_savepath->text(), ui->save_path->text()}),
+                 (QStringList{"/data/图片", "/data/codes", ""}));
+        // The decode page's sample is the site's address and a code that holds it.
+        QCOMPARE(ui->JiemaText->toPlainText(), QString::fromLatin1(kProductSite));
+        QCOMPARE(TestSupport::decodeZXing(TestSupport::prepareForDecode(QImage(":/images/images/vopa-qr.png"))),
+                 QString::fromLatin1(kProductSite));
+        // The button groups by id, the first one checked.
+        const QList<QAbstractButton *> styles{ui->radioPro, ui->radioVisual, ui->radioBsd, nullptr, ui->radioLunkuo};
+        const QList<QAbstractButton *> batch{ui->radioProBatch, ui->radioVisualBatch, ui->radioBsdBatch,
+                                             ui->radioSvgBatch, ui->radioLunkuoBatch};
+        for (int id = 0; id < 5; ++id)
+            QVERIFY(window.styleButtons()->button(id) == styles[id] && window.batchStyleButtons()->button(id) == batch[id]);
+        QVERIFY(window.batchFormatButtons()->button(1) == ui->radioCsvExcel);
+        QVERIFY(ui->radioPro->isChecked() && ui->radioProBatch->isChecked() && ui->radioCsvDef->isChecked());
+        QVERIFY(!window.cameraTicker()->isActive());
+    }
 
-void TestMainWindow::rememberedFolders()
-{
+    void lastPreviewShown_data()
+    {
+        QTest::addColumn<QString>("last"); // what "pretest_last.cache" names
+        QTest::addColumn<QSize>("shown");  // the picture's size, or (-1, 0) for a running movie
+        QTest::newRow("nothing yet") << QString() << QSize(0, 0);
+        QTest::newRow("pretest.png fitted") << QString() << QSize(250, 125);
+        QTest::newRow("gif runs") << "anim.gif" << QSize(-1, 0);
+        QTest::newRow("GIF is a picture") << "anim.GIF" << QSize(250, 250);
+    }
+    void lastPreviewShown()
+    {
+        QFETCH(QString, last);
+        QFETCH(QSize, shown);
+        if (shown == QSize(250, 125)) {
+            QImage wide(500, 250, QImage::Format_RGB32);
+            wide.fill(Qt::red);
+            QVERIFY(wide.save(m_page.file("pretest.png")));
+        }
+        if (!last.isEmpty()) {
+            QVERIFY(TestSupport::writeAnimatedBackground(m_page.file(last), QSize(100, 100), {100, 100}));
+            QVERIFY(writeTextFile(m_page.file("pretest_last.cache"), m_page.file(last), false));
+        }
+        MainWindow window;
+        QLabel *label = window.form()->qrenimgLabel;
+        QMovie *movie = label->movie();
+        QCOMPARE(bool(movie), shown.width() < 0);
+        if (movie) {
+            QCOMPARE(movie->state(), QMovie::Running);
+            QCOMPARE(movie->scaledSize(), QSize(250, 250));
+            QCOMPARE(movie->parent(), label);
+        } else {
+            QCOMPARE(label->pixmap(Qt::ReturnByValue).size(), shown);
+        }
+    }
+
+    void dragging()
     {
         MainWindow window;
-        QCOMPARE(window.form()->jiema_path->text(), QString());
-        QCOMPARE(window.form()->qrcode_savepath->text(), QString());
+        window.move(100, 100);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QPoint start = window.pos();
+        QLabel *label = window.form()->jiemaOneMsg;
+        for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
+            sendMouse(label, QEvent::MouseButtonPress, QPoint(5, 5), button, button);
+            sendMouse(label, QEvent::MouseMove, QPoint(45, 35), Qt::NoButton, button);
+            sendMouse(label, QEvent::MouseButtonRelease, QPoint(45, 35), button, Qt::NoButton);
+            QCOMPARE(window.pos(), start);
+        }
+        sendMouse(label, QEvent::MouseButtonPress, QPoint(5, 5), Qt::LeftButton, Qt::LeftButton);
+        sendMouse(label, QEvent::MouseMove, QPoint(45, 35), Qt::NoButton, Qt::LeftButton);
+        QCOMPARE(window.pos(), start + QPoint(40, 30));
+        sendMouse(label, QEvent::MouseButtonRelease, QPoint(45, 35), Qt::LeftButton, Qt::NoButton);
+        sendMouse(label, QEvent::MouseMove, QPoint(5, 5), Qt::NoButton, Qt::LeftButton);
+        QCOMPARE(window.pos(), start + QPoint(40, 30));
+        window.minimiseButton()->click();
+        QTRY_VERIFY(window.isMinimized());
     }
-    QVERIFY(writeTextFile(m_cwd.file("default_dir_qrimg.cache"), QStringLiteral("/data/图片"), false));
-    QVERIFY(writeTextFile(m_cwd.file("default_dir_qrdata.cache"), QStringLiteral("/data/结果"), false));
-    QVERIFY(writeTextFile(m_cwd.file("default_dir_qrsave.cache"), QStringLiteral("/data/codes"), false));
+
+    void closingEndsOrKeepsTheProgram()
     {
-        MainWindow window;
-        QCOMPARE(window.form()->jiema_path->text(), QStringLiteral("/data/图片"));
-        QCOMPARE(window.form()->save_path->text(), QStringLiteral("/data/结果"));
-        QCOMPARE(window.form()->qrcode_savepath->text(), QStringLiteral("/data/codes"));
+        // Without a tray the close button ends the program with code 0; a box
+        // closed while the window is hidden leaves it running.
+        const QList<std::tuple<QStringList, QByteArray, int>> runs = {{{}, "closed\n", 0},
+                                                                      {{"box"}, "alive\nclosed\n", 3}};
+        for (const auto &[arguments, output, code] : runs) {
+            QProcess probe;
+            probe.setWorkingDirectory(m_page.cwd.path());
+            probe.start(QStringLiteral(VOPA_CLOSE_PROBE), arguments);
+            QVERIFY(probe.waitForFinished(30000));
+            QCOMPARE(probe.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(probe.readAllStandardOutput(), output);
+            QCOMPARE(probe.exitCode(), code);
+        }
     }
-    // An empty file leaves the field as the form made it.
-    QVERIFY(writeTextFile(m_cwd.file("default_dir_qrimg.cache"), QString(), false));
-    MainWindow window;
-    QCOMPARE(window.form()->jiema_path->text(), QString());
-    QCOMPARE(window.form()->save_path->text(), QStringLiteral("/data/结果"));
-}
-
-void TestMainWindow::lastPreview()
-{
-    {
-        // Nothing yet: the label stays empty.
-        MainWindow window;
-        QVERIFY(window.form()->qrenimgLabel->pixmap(Qt::ReturnByValue).isNull());
-        QVERIFY(!window.form()->qrenimgLabel->movie());
-    }
-    // "pretest.png" without a last-preview file: scaled to fit 250 by 250.
-    QImage wide(500, 250, QImage::Format_RGB32);
-    wide.fill(Qt::red);
-    QVERIFY(wide.save(m_cwd.file("pretest.png")));
-    {
-        MainWindow window;
-        QCOMPARE(window.form()->qrenimgLabel->pixmap(Qt::ReturnByValue).size(), QSize(250, 125));
-    }
-    // The last preview named by "pretest_last.cache"; a ".gif" runs as a movie.
-    QVERIFY(TestSupport::writeAnimatedBackground(m_cwd.file("anim.gif"), QSize(100, 100), {100, 100}));
-    QVERIFY(writeTextFile(m_cwd.file("pretest_last.cache"), m_cwd.file("anim.gif"), false));
-    {
-        MainWindow window;
-        QMovie *movie = window.form()->qrenimgLabel->movie();
-        QVERIFY(movie);
-        QCOMPARE(movie->state(), QMovie::Running);
-        QCOMPARE(movie->scaledSize(), QSize(250, 250));
-        QCOMPARE(movie->parent(), window.form()->qrenimgLabel);
-    }
-    // "GIF" in capitals is shown as a still picture.
-    QVERIFY(QFile::copy(m_cwd.file("anim.gif"), m_cwd.file("anim.GIF")));
-    QVERIFY(writeTextFile(m_cwd.file("pretest_last.cache"), m_cwd.file("anim.GIF"), false));
-    MainWindow window;
-    QVERIFY(!window.form()->qrenimgLabel->movie());
-    QCOMPARE(window.form()->qrenimgLabel->pixmap(Qt::ReturnByValue).size(), QSize(250, 250));
-}
-
-void TestMainWindow::dragging()
-{
-    MainWindow window;
-    window.move(100, 100);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    const QPoint start = window.pos();
-    QLabel *label = window.form()->jiemaOneMsg;
-
-    // Right and middle buttons never move the window.
-    for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
-        sendMouse(label, QEvent::MouseButtonPress, QPoint(5, 5), button, button);
-        sendMouse(label, QEvent::MouseMove, QPoint(45, 35), Qt::NoButton, button);
-        sendMouse(label, QEvent::MouseButtonRelease, QPoint(45, 35), button, Qt::NoButton);
-        QCOMPARE(window.pos(), start);
-    }
-    // A left drag moves it by the distance the cursor went.
-    sendMouse(label, QEvent::MouseButtonPress, QPoint(5, 5), Qt::LeftButton, Qt::LeftButton);
-    sendMouse(label, QEvent::MouseMove, QPoint(45, 35), Qt::NoButton, Qt::LeftButton);
-    QCOMPARE(window.pos(), start + QPoint(40, 30));
-    // A right click during the drag ends it.
-    sendMouse(label, QEvent::MouseButtonPress, QPoint(5, 5), Qt::RightButton, Qt::LeftButton | Qt::RightButton);
-    sendMouse(label, QEvent::MouseButtonRelease, QPoint(5, 5), Qt::RightButton, Qt::LeftButton);
-    const QPoint afterDrag = window.pos();
-    sendMouse(label, QEvent::MouseMove, QPoint(25, 25), Qt::NoButton, Qt::LeftButton);
-    QCOMPARE(window.pos(), afterDrag);
-    // A press on a button starts no drag.
-    sendMouse(window.form()->qrenButton, QEvent::MouseButtonPress, QPoint(5, 5), Qt::LeftButton, Qt::LeftButton);
-    sendMouse(window.form()->qrenButton, QEvent::MouseMove, QPoint(55, 25), Qt::NoButton, Qt::LeftButton);
-    sendMouse(window.form()->qrenButton, QEvent::MouseButtonRelease, QPoint(55, 25), Qt::LeftButton, Qt::NoButton);
-    QCOMPARE(window.pos(), afterDrag);
-}
-
-namespace {
-
-// Runs the window in a process of its own (see close_probe.cpp).
-bool runProbe(const QString &dir, const QStringList &arguments, int *exitCode, QByteArray *output)
-{
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    process.setProcessEnvironment(env);
-    process.setWorkingDirectory(dir);
-    process.start(QStringLiteral(VOPA_CLOSE_PROBE), arguments);
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
-        return false;
-    *exitCode = process.exitCode();
-    *output = process.readAllStandardOutput();
-    return true;
-}
-
-} // namespace
-
-void TestMainWindow::closingEndsOrKeepsTheProgram()
-{
-    // On a platform without a tray the title close button ends the process
-    // with exit code 0.
-    int code = -1;
-    QByteArray output;
-    QVERIFY(runProbe(m_cwd.path(), {}, &code, &output));
-    QCOMPARE(code, 0);
-    QCOMPARE(output, QByteArray("closed\n"));
-
-    // A warning box closed while the window is hidden leaves the program
-    // running: the probe is still alive afterwards and leaves with its own code.
-    QVERIFY(runProbe(m_cwd.path(), {"box"}, &code, &output));
-    QCOMPARE(output, QByteArray("alive\nclosed\n"));
-    QCOMPARE(code, 3);
-}
+};
 
 QTEST_MAIN(TestMainWindow)
 #include "tst_mainwindow.moc"
