@@ -9,7 +9,10 @@
 #include <QMovie>
 #include <QProcess>
 #include <QToolButton>
+#include <QTimer>
 #include <QtTest>
+
+#include <cstdio>
 
 namespace {
 
@@ -164,12 +167,12 @@ private slots:
     {
         // Without a tray the close button ends the program with code 0; a box
         // closed while the window is hidden leaves it running.
-        const QList<std::tuple<QStringList, QByteArray, int>> runs = {{{}, "closed\n", 0},
-                                                                      {{"box"}, "alive\nclosed\n", 3}};
+        const QList<std::tuple<QString, QByteArray, int>> runs = {{"--close", "closed\n", 0},
+                                                                  {"--box", "alive\nclosed\n", 3}};
         for (const auto &[arguments, output, code] : runs) {
             QProcess probe;
             probe.setWorkingDirectory(m_page.cwd.path());
-            probe.start(QStringLiteral(VOPA_CLOSE_PROBE), arguments);
+            probe.start(QCoreApplication::applicationFilePath(), {arguments});
             QVERIFY(probe.waitForFinished(30000));
             QCOMPARE(probe.exitStatus(), QProcess::NormalExit);
             QCOMPARE(probe.readAllStandardOutput(), output);
@@ -178,5 +181,30 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMainWindow)
+// Run with "--close" or "--box", the binary shows the window as the program
+// does and, once the event loop runs, presses the close button, or hides the
+// window and closes a box, then prints "alive" and leaves with code 3.
+// It prints "closed" when the loop has ended.
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const QByteArray probe = argc > 1 ? QByteArray(argv[1]) : QByteArray();
+    if (probe != "--close" && probe != "--box") {
+        TestMainWindow test;
+        return QTest::qExec(&test, argc, argv);
+    }
+    MainWindow window;
+    window.show();
+    QTimer::singleShot(200, &window, [&] {
+        if (probe == "--close")
+            return window.closeWindowButton()->click();
+        window.hide();
+        QTimer::singleShot(100, [] { QApplication::activeModalWidget()->close(); });
+        showMessage(QStringLiteral("提示"));
+        QTimer::singleShot(300, &app, [&app] { std::printf("alive\n"), app.exit(3); });
+    });
+    const int code = app.exec();
+    std::printf("closed\n");
+    return code;
+}
 #include "tst_mainwindow.moc"

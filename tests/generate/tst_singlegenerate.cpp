@@ -130,26 +130,6 @@ private slots:
         ui->saveQrcodeButton->click();
         QCOMPARE(m_page.messages, QStringList{QStringLiteral("保存失败，请重试")});
     }
-
-    void beautifyHandOver()
-    {
-        // A code decoded on the decode page, then beautified in the visual style.
-        MainWindow window;
-        Ui::MainWindow *ui = window.form();
-        ui->qrcodeText->setPlainText("source");
-        ui->qrenButton->click();
-        QVERIFY(QFile::copy(m_page.file("qrencode.png"), m_page.file("decoded.png")));
-        m_page.answers << m_page.file("decoded.png");
-        ui->jiemaOneBtn->click();
-        QCOMPARE(ui->JiemaText->toPlainText(), QStringLiteral("source"));
-        ui->radioVisual->setChecked(true);
-        QFile::remove(m_page.file("qrencode.png"));
-        ui->meihuaBtn->click();
-        QCOMPARE(ui->tabWidget->currentWidget(), ui->tab_qrencode);
-        QCOMPARE(decodeImageText(QImageReader(m_page.file("qrencode.png")).read(), true), QStringLiteral("source"));
-        QVERIFY(m_page.messages.isEmpty());
-    }
-
 };
 
 QTEST_MAIN(TestSingleGenerate)
