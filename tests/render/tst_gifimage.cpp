@@ -49,16 +49,17 @@ private slots:
 
     void framesAndColourMaps()
     {
-        // Frames at their offsets (the last past the set screen), one control
-        // block each with the delay in hundredths (the default for -1), the loop
-        // block (16 bits) on frame 0 only, local maps of the next power of two.
+        // Frames at the offsets and delays set after adding them (the last past
+        // the set screen), one control block each with the delay in hundredths
+        // (the default for -1), the loop block (16 bits) on frame 0 only, local
+        // maps of the next power of two.
         struct Frame { QImage image; QPoint offset; int delay, hundredths, mapSize; };
-        const Frame frames[] = {{stripes({Red, Green, Blue}, 4, 10), {0, 0}, 1000, 100, 4}, {stripes({Red, Green, Blue, White, Yellow}, 2, 6), {3, 4}, 95, 9, 8},
+        const Frame frames[] = {{stripes({Red, Green, Blue}, 4, 10), {1, 2}, 500, 50, 4}, {stripes({Red, Green, Blue, White, Yellow}, 2, 6), {3, 4}, 95, 9, 8},
                                 {stripes({qRgb(10, 20, 30)}, 5, 5), {7, 1}, 0, 0, 2}, {stripes({Red, Green, Blue}, 7, 20), {30, 25}, -1, 100, 4}};
         GifImage gif(QSize(40, 30));
         gif.setLoopCount(70000);
         for (const Frame &f : frames)
-            gif.addFrame(f.image, f.offset), gif.setFrameDelay(gif.frameCount() - 1, f.delay);
+            gif.addFrame(f.image), gif.setFrameOffset(gif.frameCount() - 1, f.offset), gif.setFrameDelay(gif.frameCount() - 1, f.delay);
         GifRecord rec = gif.save("anim.gif") ? readGif("anim.gif") : GifRecord();
         QVERIFY(readBytes("anim.gif").startsWith("GIF89a") && rec.screen == QSize(40, 30) && rec.globalMapSize == 0 && rec.frames.size() == 4);
         for (int i = 0; i < 4; ++i) {
@@ -124,13 +125,14 @@ private slots:
 
     void richFramesStayCrisp()
     {
-        // A frame of thousands of colours (a gradient) with solid black and white
-        // blocks, as a code on a photo: the palette fits the picture, each block
-        // comes out one clean colour with no dither speckle, and no channel of
-        // the gradient is off by more than 24.
+        // A frame of thousands of colours (red across, green down, so that no
+        // channel stands in for another) with solid black and white blocks, as a
+        // code on a photo: the palette fits the picture, each block comes out
+        // one clean colour with no dither speckle, and no channel of the
+        // gradient is off by more than 24.
         QImage picture(256, 256, QImage::Format_RGB32);
         for (int p = 0; p < 256 * 256; ++p)
-            picture.setPixel(p % 256, p / 256, qRgb(p % 256, p / 256, (p % 256 + p / 256) / 2));
+            picture.setPixel(p % 256, p / 256, qRgb(p % 256, p / 256, 96));
         for (int p = 0; p < 16 * 576; ++p)
             picture.setPixel(40 + 48 * (p / 576 % 4) + p % 24, 40 + 48 * (p / 576 / 4) + p % 576 / 24, (p / 576 % 4 + p / 576 / 4) % 2 ? 0xff000000 : White);
         GifImage gif(picture.size());

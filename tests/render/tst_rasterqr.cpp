@@ -143,7 +143,7 @@ private slots:
     void pixelProbes()
     {
         const QColor red(Qt::red), blue(Qt::blue), white(Qt::white), green("#008000"), lime(Qt::green), yellow("#ffff00"), navy("#000080");
-        const QColor cream("#ffffc0"), ground(0, 255, 255, 128);
+        const QColor cream("#ffffc0"), ground(0, 255, 255, 128), clear(Qt::transparent), black(Qt::black);
         QVERIFY(writeSolid("navy.png", QSize(40, 40), navy) && writeSolid("logo.png", QSize(10, 10), lime));
         QList<ProbeCase> cases;
         // Standard, version 2 at 270 pixels with margin 10: a pitch of 10. Finder
@@ -156,19 +156,22 @@ private slots:
             at(10, 190, red), at(170, 170, red), at(219, 219, red), at(180, 180, white), at(190, 190, blue), at(199, 199, blue), at(200, 195, white)}};
         // Transparent: the gap, separator and margin cleared; a texture only on
         // what is painted, the ground plate under the rest.
-        pro.isTran = true, pro.ptColor = pro.inptColor = Qt::black;
-        cases << ProbeCase{"transparent", render(pro, "tran.png"), {}, {at(12, 12, Qt::black), at(25, 25, Qt::transparent), at(45, 45, Qt::black),
-                               at(5, 5, Qt::transparent), at(85, 40, Qt::transparent)}};
+        pro.isTran = true, pro.ptColor = pro.inptColor = black;
+        cases << ProbeCase{"transparent", render(pro, "tran.png"), {}, {at(12, 12, black), at(25, 25, clear), at(45, 45, black), at(5, 5, clear), at(85, 40, clear)}};
         pro.isTran = false, pro.fgImg = "navy.png", pro.bgColor = cream;
         cases << ProbeCase{"texture", render(pro, "texture.png"), {}, {at(12, 12, navy), at(25, 25, cream), at(45, 45, navy), at(5, 5, cream)}};
         // The logo, centred, is logoRatio (by level) x size unless sized, on a
-        // plate reaching (logoRatio + 0.2) pitches beyond it.
+        // plate reaching (logoRatio + 0.2) pitches beyond it on every side. A
+        // negative look paints no module and no pattern: on a transparent
+        // ground only the plate and the logo show.
         for (int level : {0, 3}) {
             ProQrcode logo;
             setSymbol(logo, "logo test", 0, level).logo = "logo.png", logo.logoWidth = 0, logo.isBor = true, logo.bgColor = yellow;
+            logo.isTran = true, logo.xt = -1;
             const double ratio = level ? 0.25 : 0.1, d = (ratio + 0.2) * 280 / Symbol("logo test", 0, level).grid.width(), lx = 150 - 150 * ratio;
-            cases << ProbeCase{"logo", render(logo, "logo_out.png"), {}, {at(int(lx) + 1, 150, lime), at(int(299 - lx), 150, lime),
-                                                                          at(int(lx - d + 1.5), 150, yellow), at(int(300 - lx + d - 1.5), 150, yellow)}};
+            const int in = int(lx - d + 1.5), out = int(lx - d - 1.5);
+            cases << ProbeCase{"logo", render(logo, "logo_out.png"), {}, {at(int(lx) + 1, 150, lime), at(int(299 - lx), 150, lime), at(in, 150, yellow),
+                                   at(299 - in, 150, yellow), at(150, in, yellow), at(out, 150, clear), at(299 - out, 150, clear), at(150, 299 - out, clear)}};
             logo.logoWidth = 60, logo.logoHeight = 20;
             cases << ProbeCase{"sized logo", render(logo, "sized.png"), {}, {at(121, 141, lime), at(178, 158, lime), at(150, int(140 - d + 1.5), yellow)}};
         }
@@ -193,7 +196,7 @@ private slots:
         for (int p = 0, x = 0, y = 0; p < 45 * 45; ++p, x = p % 45, y = p / 45)
             if (seven.grid.inPlusZone(x, y) && seven.grid.finderArea(x, y, 8) < 0 && !seven.grid.inAlignmentArea(x, y))
                 for (int d : {51, 98})
-                    cells.probes << at(x * 50 + d, y * 50 + d, seven.grid.dark(x, y) ? Qt::black : white);
+                    cells.probes << at(x * 50 + d, y * 50 + d, seven.grid.dark(x, y) ? black : white);
         QVERIFY(cells.probes.size() > 80);
         cases << cells;
 
