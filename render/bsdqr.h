@@ -6,7 +6,13 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QImage>
 #include <QString>
+
+#include "qrsymbol.h"
+
+class PinCache;
+class QPainter;
 
 class bsdQr
 {
@@ -42,6 +48,15 @@ public:
     int codeFontSize;
     int codeSpac;
     QColor codeColor;
+
+private:
+    struct Stamps;
+    Stamps makeStamps() const;
+    QImage eyeStamp() const;
+    QImage alignmentStamp() const;
+    QImage paintCanvas(const QrGrid &grid, const Stamps &stamps) const;
+    void paintCell(QPainter &painter, const QrGrid &grid, int x, int y, PatternWalk::Role role,
+                   const Stamps &stamps, PinCache &pins) const;
 };
 
 #endif

@@ -128,3 +128,11 @@ QPixmap drawQr::pinForShape(const QString &shapeName)
     if (shapeName == QLatin1String("roundRightBottom")) return pinRoundRightBottom();
     return QPixmap();
 }
+
+QPixmap PinCache::pin(const QString &shapeName)
+{
+    auto it = m_cache.find(shapeName);
+    if (it == m_cache.end())
+        it = m_cache.insert(shapeName, m_pins.pinForShape(shapeName));
+    return it.value();
+}

@@ -4,6 +4,7 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QHash>
 #include <QObject>
 #include <QPainter>
 #include <QPixmap>
@@ -43,6 +44,18 @@ private:
     QPainter painter;
     QBrush brush;
     QColor color;
+};
+
+// The pins of one colour for a whole code, each shape painted once.
+class PinCache
+{
+public:
+    explicit PinCache(const QColor &color) { m_pins.setColor(color); }
+    QPixmap pin(const QString &shapeName);
+
+private:
+    drawQr m_pins;
+    QHash<QString, QPixmap> m_cache;
 };
 
 #endif

@@ -92,54 +92,67 @@ QVector<QRgb> tableFromColorMap(const ColorMapObject *map)
     return table;
 }
 
-// A picture of up to 256 colours keeps them exactly. A richer one gets a
-// palette fitted to it by median cut over a 5-bit-per-channel histogram, and
-// each pixel takes its nearest entry, without dithering: dither noise breaks
-// up the sharp edges that a QR code needs.
-QImage toIndexed8(const QImage &source)
+const QRgb *rowOf(const QImage &rgb, int y)
 {
-    const QImage rgb = source.convertToFormat(QImage::Format_RGB32);
-    const int width = rgb.width();
-    const int height = rgb.height();
-    QImage indexed(width, height, QImage::Format_Indexed8);
-    if (indexed.isNull())
-        return indexed;
+    return reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+}
 
-    QHash<QRgb, int> exact;
-    bool few = true;
-    for (int y = 0; few && y < height; ++y) {
-        const QRgb *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
-        for (int x = 0; x < width; ++x) {
+// Numbers the picture's colours in order of appearance; false once there are
+// more than 256.
+bool numberFewColours(const QImage &rgb, QHash<QRgb, int> *numbers)
+{
+    for (int y = 0; y < rgb.height(); ++y) {
+        const QRgb *line = rowOf(rgb, y);
+        for (int x = 0; x < rgb.width(); ++x) {
             const QRgb c = line[x] | 0xff000000u;
-            if (!exact.contains(c)) {
-                if (exact.size() == 256) {
-                    few = false;
-                    break;
-                }
-                exact.insert(c, exact.size());
+            if (!numbers->contains(c)) {
+                if (numbers->size() == 256)
+                    return false;
+                numbers->insert(c, numbers->size());
             }
         }
     }
-    if (few) {
-        QVector<QRgb> table(exact.size());
-        for (auto it = exact.constBegin(); it != exact.constEnd(); ++it)
-            table[it.value()] = it.key();
-        indexed.setColorTable(table);
-        for (int y = 0; y < height; ++y) {
-            const QRgb *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
-            uchar *out = indexed.scanLine(y);
-            for (int x = 0; x < width; ++x)
-                out[x] = uchar(exact.value(line[x] | 0xff000000u));
-        }
-        return indexed;
-    }
+    return true;
+}
 
-    auto binOf = [](QRgb c) { return ((qRed(c) >> 3) << 10) | ((qGreen(c) >> 3) << 5) | (qBlue(c) >> 3); };
-    struct Bin { qint64 count = 0, r = 0, g = 0, b = 0; };
+void indexByExactColours(const QImage &rgb, const QHash<QRgb, int> &numbers, QImage *indexed)
+{
+    QVector<QRgb> table(numbers.size());
+    for (auto it = numbers.constBegin(); it != numbers.constEnd(); ++it)
+        table[it.value()] = it.key();
+    indexed->setColorTable(table);
+    for (int y = 0; y < rgb.height(); ++y) {
+        const QRgb *line = rowOf(rgb, y);
+        uchar *out = indexed->scanLine(y);
+        for (int x = 0; x < rgb.width(); ++x)
+            out[x] = uchar(numbers.value(line[x] | 0xff000000u));
+    }
+}
+
+// The histogram has 5 bits a channel: 32768 bins, each with its pixel count
+// and channel sums.
+struct Bin
+{
+    qint64 count = 0, r = 0, g = 0, b = 0;
+};
+
+int binOf(QRgb c)
+{
+    return ((qRed(c) >> 3) << 10) | ((qGreen(c) >> 3) << 5) | (qBlue(c) >> 3);
+}
+
+// One channel of a bin number: 0 red, 1 green, 2 blue.
+int channelOf(int bin, int ch)
+{
+    return (bin >> (10 - 5 * ch)) & 31;
+}
+
+QVector<Bin> histogram(const QImage &rgb)
+{
     QVector<Bin> bins(32768);
-    for (int y = 0; y < height; ++y) {
-        const QRgb *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
-        for (int x = 0; x < width; ++x) {
+    for (int y = 0; y < rgb.height(); ++y) {
+        const QRgb *line = rowOf(rgb, y);
+        for (int x = 0; x < rgb.width(); ++x) {
             Bin &bin = bins[binOf(line[x])];
             ++bin.count;
             bin.r += qRed(line[x]);
@@ -147,49 +160,88 @@ QImage toIndexed8(const QImage &source)
             bin.b += qBlue(line[x]);
         }
     }
+    return bins;
+}
+
+QVector<int> usedBins(const QVector<Bin> &bins)
+{
     QVector<int> used;
     for (int i = 0; i < bins.size(); ++i)
         if (bins.at(i).count)
             used.append(i);
+    return used;
+}
 
-    // A box is a range of `used`; split the box with the most pixels spread
-    // over more than one bin along its widest channel, at the median pixel.
-    struct Box { int begin, end; qint64 pixels; };
-    auto channel = [](int bin, int ch) { return (bin >> (10 - 5 * ch)) & 31; };
+// A range of the used bins, and the pixels it holds.
+struct Box
+{
+    int begin, end;
+    qint64 pixels;
+};
+
+// The box with the most pixels that spans more than one bin, or -1.
+int boxToSplit(const QVector<Box> &boxes)
+{
+    int pick = -1;
+    for (int i = 0; i < boxes.size(); ++i)
+        if (boxes.at(i).end - boxes.at(i).begin > 1 && (pick < 0 || boxes.at(i).pixels > boxes.at(pick).pixels))
+            pick = i;
+    return pick;
+}
+
+int widestChannel(const QVector<int> &used, const Box &box)
+{
+    int lo[3] = {31, 31, 31}, hi[3] = {0, 0, 0};
+    for (int i = box.begin; i < box.end; ++i)
+        for (int ch = 0; ch < 3; ++ch) {
+            lo[ch] = qMin(lo[ch], channelOf(used.at(i), ch));
+            hi[ch] = qMax(hi[ch], channelOf(used.at(i), ch));
+        }
+    int widest = 0;
+    for (int ch = 1; ch < 3; ++ch)
+        if (hi[ch] - lo[ch] > hi[widest] - lo[widest])
+            widest = ch;
+    return widest;
+}
+
+// Sorts the box's bins along its widest channel and cuts it at the median
+// pixel: the box keeps the lower part, the returned box holds the rest.
+Box splitAtMedian(const QVector<Bin> &bins, QVector<int> &used, Box &box)
+{
+    const int widest = widestChannel(used, box);
+    std::sort(used.begin() + box.begin, used.begin() + box.end,
+              [&](int a, int b) { return channelOf(a, widest) < channelOf(b, widest); });
+    qint64 running = 0;
+    int split = box.begin + 1;
+    for (int i = box.begin; i < box.end - 1; ++i) {
+        running += bins.at(used.at(i)).count;
+        split = i + 1;
+        if (running * 2 >= box.pixels)
+            break;
+    }
+    const Box upper{split, box.end, box.pixels - running};
+    box = {box.begin, split, running};
+    return upper;
+}
+
+// Up to 256 boxes over the used bins, which it reorders.
+QVector<Box> medianCut(const QVector<Bin> &bins, QVector<int> &used, qint64 pixels)
+{
     QVector<Box> boxes;
-    boxes.append({0, int(used.size()), qint64(width) * height});
+    boxes.append({0, int(used.size()), pixels});
     while (boxes.size() < 256) {
-        int pick = -1;
-        for (int i = 0; i < boxes.size(); ++i)
-            if (boxes.at(i).end - boxes.at(i).begin > 1 && (pick < 0 || boxes.at(i).pixels > boxes.at(pick).pixels))
-                pick = i;
+        const int pick = boxToSplit(boxes);
         if (pick < 0)
             break;
-        Box box = boxes.at(pick);
-        int lo[3] = {31, 31, 31}, hi[3] = {0, 0, 0};
-        for (int i = box.begin; i < box.end; ++i)
-            for (int ch = 0; ch < 3; ++ch) {
-                lo[ch] = qMin(lo[ch], channel(used.at(i), ch));
-                hi[ch] = qMax(hi[ch], channel(used.at(i), ch));
-            }
-        int widest = 0;
-        for (int ch = 1; ch < 3; ++ch)
-            if (hi[ch] - lo[ch] > hi[widest] - lo[widest])
-                widest = ch;
-        std::sort(used.begin() + box.begin, used.begin() + box.end,
-                  [&](int a, int b) { return channel(a, widest) < channel(b, widest); });
-        qint64 running = 0;
-        int split = box.begin + 1;
-        for (int i = box.begin; i < box.end - 1; ++i) {
-            running += bins.at(used.at(i)).count;
-            split = i + 1;
-            if (running * 2 >= box.pixels)
-                break;
-        }
-        boxes[pick] = {box.begin, split, running};
-        boxes.append({split, box.end, box.pixels - running});
+        const Box upper = splitAtMedian(bins, used, boxes[pick]);
+        boxes.append(upper);
     }
+    return boxes;
+}
 
+// Each box's mean colour, weighted by pixels.
+QVector<QRgb> paletteOf(const QVector<Box> &boxes, const QVector<Bin> &bins, const QVector<int> &used)
+{
     QVector<QRgb> table;
     for (const Box &box : boxes) {
         qint64 n = 0, r = 0, g = 0, b = 0;
@@ -202,32 +254,62 @@ QImage toIndexed8(const QImage &source)
         }
         table.append(qRgb(int(r / n), int(g / n), int(b / n)));
     }
-    indexed.setColorTable(table);
+    return table;
+}
 
+// The entry closest to the bin's mean colour.
+int nearestEntry(const QVector<QRgb> &table, const Bin &mean)
+{
+    const int r = int(mean.r / mean.count), g = int(mean.g / mean.count), b = int(mean.b / mean.count);
+    int best = 0;
+    int bestDistance = INT_MAX;
+    for (int i = 0; i < table.size(); ++i) {
+        const int dr = qRed(table.at(i)) - r, dg = qGreen(table.at(i)) - g, db = qBlue(table.at(i)) - b;
+        const int distance = dr * dr + dg * dg + db * db;
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = i;
+        }
+    }
+    return best;
+}
+
+// Every pixel takes the entry nearest to its bin, looked up once a bin.
+void indexByNearestEntries(const QImage &rgb, const QVector<Bin> &bins, const QVector<QRgb> &table, QImage *indexed)
+{
+    indexed->setColorTable(table);
     QVector<int> nearest(32768, -1);
-    for (int y = 0; y < height; ++y) {
-        const QRgb *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
-        uchar *out = indexed.scanLine(y);
-        for (int x = 0; x < width; ++x) {
+    for (int y = 0; y < rgb.height(); ++y) {
+        const QRgb *line = rowOf(rgb, y);
+        uchar *out = indexed->scanLine(y);
+        for (int x = 0; x < rgb.width(); ++x) {
             const int bin = binOf(line[x]);
-            if (nearest.at(bin) < 0) {
-                const Bin &mean = bins.at(bin);
-                const int r = int(mean.r / mean.count), g = int(mean.g / mean.count), b = int(mean.b / mean.count);
-                int best = 0;
-                int bestDistance = INT_MAX;
-                for (int i = 0; i < table.size(); ++i) {
-                    const int dr = qRed(table.at(i)) - r, dg = qGreen(table.at(i)) - g, db = qBlue(table.at(i)) - b;
-                    const int distance = dr * dr + dg * dg + db * db;
-                    if (distance < bestDistance) {
-                        bestDistance = distance;
-                        best = i;
-                    }
-                }
-                nearest[bin] = best;
-            }
+            if (nearest.at(bin) < 0)
+                nearest[bin] = nearestEntry(table, bins.at(bin));
             out[x] = uchar(nearest.at(bin));
         }
     }
+}
+
+// A picture of up to 256 colours keeps them exactly. A richer one gets a
+// palette fitted to it by median cut over a 5-bit-per-channel histogram, and
+// each pixel takes its nearest entry, without dithering: dither noise breaks
+// up the sharp edges that a QR code needs.
+QImage toIndexed8(const QImage &source)
+{
+    const QImage rgb = source.convertToFormat(QImage::Format_RGB32);
+    QImage indexed(rgb.width(), rgb.height(), QImage::Format_Indexed8);
+    if (indexed.isNull())
+        return indexed;
+    QHash<QRgb, int> numbers;
+    if (numberFewColours(rgb, &numbers)) {
+        indexByExactColours(rgb, numbers, &indexed);
+        return indexed;
+    }
+    const QVector<Bin> bins = histogram(rgb);
+    QVector<int> used = usedBins(bins);
+    const QVector<Box> boxes = medianCut(bins, used, qint64(rgb.width()) * rgb.height());
+    indexByNearestEntries(rgb, bins, paletteOf(boxes, bins, used), &indexed);
     return indexed;
 }
 

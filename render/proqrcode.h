@@ -7,6 +7,11 @@
 #include <QColor>
 #include <QString>
 
+class QImage;
+class QPainter;
+class QPixmap;
+class QrGrid;
+
 class ProQrcode
 {
 public:
@@ -43,6 +48,14 @@ public:
     int codeFontSize;
     int codeSpac;
     QColor codeColor;
+
+private:
+    // The logo's share of the size that each error correction level leaves readable.
+    void fitLogoRatioToLevel();
+    void paintModules(QPainter &painter, const QrGrid &grid, double pitch, bool transparent) const;
+    void paintModule(QPainter &painter, double left, double top, double pitch, const QPixmap &pin) const;
+    void paintPattern(QPainter &painter, int x, int y, int n, double pitch, bool transparent) const;
+    void paintLogo(QPainter &painter, const QImage &logoImage, double pitch) const;
 };
 
 #endif
