@@ -1,5 +1,6 @@
 #include "testsupport.h"
 
+#include "decodefront.h"
 #include "gifimage.h"
 
 #include <QDir>
@@ -10,10 +11,6 @@
 #include <QRegularExpression>
 #include <QThread>
 
-// zbar first: zxing-cpp's headers define names that clash with zbar's.
-#include <zbar.h>
-#define ZX_USE_UTF8
-#include <ZXing/ReadBarcode.h>
 
 void TestCwd::enter()
 {
@@ -40,47 +37,14 @@ QImage prepareForDecode(const QImage &image, int border)
     return out;
 }
 
-QString decodeZXing(const QImage &image, bool anyFormat)
-{
-    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
-    ZXing::DecodeHints hints;
-    hints.setFormats(anyFormat ? ZXing::BarcodeFormats() : ZXing::BarcodeFormats(ZXing::BarcodeFormat::QRCode));
-    hints.setTryHarder(true);
-    const ZXing::Result result = ZXing::ReadBarcode(
-        ZXing::ImageView(grey.constBits(), grey.width(), grey.height(), ZXing::ImageFormat::Lum, int(grey.bytesPerLine())),
-        hints);
-    return result.isValid() ? QString::fromStdString(result.text()) : QString();
-}
-
-QString decodeZbar(const QImage &image)
-{
-    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
-    QByteArray packed;
-    packed.reserve(grey.width() * grey.height());
-    for (int y = 0; y < grey.height(); ++y)
-        packed.append(reinterpret_cast<const char *>(grey.constScanLine(y)), grey.width());
-    zbar::ImageScanner scanner;
-    // QR only: the renders hold nothing else, and other symbologies log noise.
-    scanner.set_config(zbar::ZBAR_NONE, zbar::ZBAR_CFG_ENABLE, 0);
-    scanner.set_config(zbar::ZBAR_QRCODE, zbar::ZBAR_CFG_ENABLE, 1);
-    zbar::Image zimage(unsigned(grey.width()), unsigned(grey.height()), "Y800", packed.constData(),
-                       unsigned(packed.size()));
-    scanner.scan(zimage);
-    QString text;
-    for (auto symbol = zimage.symbol_begin(); symbol != zimage.symbol_end(); ++symbol)
-        text = QString::fromStdString(symbol->get_data());
-    zimage.set_data(nullptr, 0);
-    return text;
-}
-
 QString checkDecodes(const QImage &image, const QString &expected, bool withZbar)
 {
     const QImage prepared = prepareForDecode(image);
-    const QString byZXing = decodeZXing(prepared);
+    const QString byZXing = decodeWithZxing(prepared);
     if (byZXing != expected)
         return QStringLiteral("zxing read \"%1\" instead of \"%2\"").arg(byZXing, expected);
     const bool ascii = !expected.contains(QRegularExpression(QStringLiteral("[^\\x00-\\x7f]")));
-    const QString byZbar = withZbar && ascii ? decodeZbar(prepared) : expected;
+    const QString byZbar = withZbar && ascii ? decodeWithZbar(prepared) : expected;
     return byZbar == expected ? QString() : QStringLiteral("zbar read \"%1\" instead of \"%2\"").arg(byZbar, expected);
 }
 

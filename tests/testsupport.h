@@ -36,10 +36,7 @@ namespace TestSupport {
 
 // Flattened onto white with a white quiet border, as a printed code would be.
 QImage prepareForDecode(const QImage &image, int border = 40);
-// Text of the code found, empty when none (QR only unless `anyFormat`).
-QString decodeZXing(const QImage &image, bool anyFormat = false);
-QString decodeZbar(const QImage &image);
-// Checks both decoders (zbar only for ASCII texts, and only when `withZbar`);
+// Checks the program's own ZXing and zbar steps (zbar only for ASCII texts, and only when `withZbar`);
 // empty on success, else what went wrong.
 QString checkDecodes(const QImage &image, const QString &expected, bool withZbar = true);
 
