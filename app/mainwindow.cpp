@@ -114,7 +114,7 @@ void MainWindow::showLastPreview()
 {
     QString path = readStateFile(cacheDirPath, StateFile::LastPreview);
     if (path.isEmpty())
-        path = cacheDirPath + QStringLiteral("/pretest.png");
+        path = stateFilePath(cacheDirPath, QStringLiteral("pretest.png"));
     showCodeFile(ui->qrenimgLabel, path, QSize(250, 250));
 }
 

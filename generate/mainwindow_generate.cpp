@@ -107,7 +107,7 @@ void MainWindow::generateCode(const QString &style)
     const QByteArray content = ui->qrcodeText->toPlainText().toUtf8();
     const QString caption = ui->input_codestr->text();
     const QString extension = Filling::outputExtension(settings);
-    const QString path = cacheDirPath + QStringLiteral("/qrencode.") + extension;
+    const QString path = stateFilePath(cacheDirPath, QStringLiteral("qrencode.") + extension);
 
     Renderer renderer;
     Filling::fill(renderer, settings, content, caption);
@@ -145,7 +145,7 @@ void MainWindow::on_saveQrcodeButton_clicked()
     const QString caption = ui->input_codestr->text();
     QString source = readStateFile(cacheDirPath, StateFile::LastCode);
     if (source.isEmpty())
-        source = cacheDirPath + QStringLiteral("/qrencode.png");
+        source = stateFilePath(cacheDirPath, QStringLiteral("qrencode.png"));
     QString extension = fileSuffix(source);
     if (extension != QLatin1String("gif") && extension != QLatin1String("png") && extension != QLatin1String("jpg"))
         extension = QStringLiteral("png");

@@ -1,5 +1,8 @@
 #include "gifimage.h"
 
+#include "helpers.h"
+
+#include <QBuffer>
 #include <QDebug>
 #include <QFile>
 #include <QHash>
@@ -493,6 +496,78 @@ bool GifImagePrivate::write(QIODevice *device) const
     return ok;
 }
 
+namespace {
+
+// The largest picture a GIF may declare: giflib allocates what the file asks
+// for, and a few bytes can ask for gigabytes.
+constexpr int MaxGifSide = 16384;
+constexpr qint64 MaxGifPixels = 64 * 1024 * 1024;
+
+bool withinLimits(int width, int height)
+{
+    return width <= MaxGifSide && height <= MaxGifSide && qint64(width) * height <= MaxGifPixels;
+}
+
+// Reads the whole stream into the saved images as giflib's own slurp does,
+// but refuses a screen or an image larger than the limits before its pixels
+// are allocated.
+bool readRecords(GifFileType *gif)
+{
+    if (!withinLimits(gif->SWidth, gif->SHeight)) {
+        qWarning("GIF screen of %d x %d refused", gif->SWidth, gif->SHeight);
+        return false;
+    }
+    for (;;) {
+        GifRecordType type;
+        if (DGifGetRecordType(gif, &type) == GIF_ERROR)
+            return false;
+        if (type == TERMINATE_RECORD_TYPE)
+            return true;
+        if (type == EXTENSION_RECORD_TYPE) {
+            int code = 0;
+            GifByteType *block = nullptr;
+            if (DGifGetExtension(gif, &code, &block) == GIF_ERROR)
+                return false;
+            for (int function = code; block; function = CONTINUE_EXT_FUNC_CODE) {
+                if (GifAddExtensionBlock(&gif->ExtensionBlockCount, &gif->ExtensionBlocks, function, block[0],
+                                         block + 1) == GIF_ERROR
+                    || DGifGetExtensionNext(gif, &block) == GIF_ERROR)
+                    return false;
+            }
+            continue;
+        }
+        if (type != IMAGE_DESC_RECORD_TYPE || DGifGetImageDesc(gif) == GIF_ERROR)
+            return false;
+        SavedImage &image = gif->SavedImages[gif->ImageCount - 1];
+        const int width = image.ImageDesc.Width, height = image.ImageDesc.Height;
+        if (!withinLimits(width, height)) {
+            qWarning("GIF image of %d x %d refused", width, height);
+            return false;
+        }
+        image.RasterBits = static_cast<GifByteType *>(malloc(size_t(qMax(1, width * height))));
+        if (!image.RasterBits)
+            return false;
+        if (image.ImageDesc.Interlace) {
+            // Interlaced rows come in four passes; they are stored in display order.
+            static const int start[4] = {0, 4, 2, 1};
+            static const int step[4] = {8, 8, 4, 2};
+            for (int pass = 0; pass < 4; ++pass)
+                for (int y = start[pass]; y < height; y += step[pass])
+                    if (DGifGetLine(gif, image.RasterBits + size_t(y) * size_t(width), width) == GIF_ERROR)
+                        return false;
+        } else if (DGifGetLine(gif, image.RasterBits, width * height) == GIF_ERROR) {
+            return false;
+        }
+        // The extensions read so far belong to this image.
+        image.ExtensionBlocks = gif->ExtensionBlocks;
+        image.ExtensionBlockCount = gif->ExtensionBlockCount;
+        gif->ExtensionBlocks = nullptr;
+        gif->ExtensionBlockCount = 0;
+    }
+}
+
+} // namespace
+
 bool GifImagePrivate::read(QIODevice *device)
 {
     int error = 0;
@@ -501,8 +576,7 @@ bool GifImagePrivate::read(QIODevice *device)
         qWarning("%s", GifErrorString(error));
         return false;
     }
-    if (DGifSlurp(gif) != GIF_OK) {
-        qWarning("%s", GifErrorString(gif->Error));
+    if (!readRecords(gif)) {
         DGifCloseFile(gif, &error);
         return false;
     }
@@ -526,8 +600,8 @@ bool GifImagePrivate::read(QIODevice *device)
         if (image.isNull() && desc.Width * desc.Height > 0)
             continue;
         image.setColorTable(table);
-        // DGifSlurp has already put interlaced rows back in display order.
-        for (int y = 0; y < desc.Height; ++y)
+        // The rows are already in display order; an empty frame has none.
+        for (int y = 0; !image.isNull() && y < desc.Height; ++y)
             memcpy(image.scanLine(y), sp.RasterBits + size_t(y) * size_t(desc.Width), size_t(desc.Width));
         frame.image = image;
 
@@ -589,14 +663,11 @@ bool GifImage::save(QIODevice *device) const
 
 bool GifImage::save(const QString &fileName) const
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    bool ok = save(&file);
-    // The last bytes reach the disk only here: a full disk shows now.
-    ok = file.flush() && ok;
-    file.close();
-    return ok && file.error() == QFileDevice::NoError;
+    // Encoded in memory, then the file replaced whole: a full disk leaves the
+    // old file, never half a GIF.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    return save(&buffer) && replaceFileContents(fileName, buffer.data());
 }
 
 QSize GifImage::canvasSize() const { return d->effectiveCanvasSize(); }

@@ -9,9 +9,11 @@
 #include <QMutex>
 #include <QMutexLocker>
 #include <QRandomGenerator>
-#include <QSaveFile>
+#include <QTemporaryFile>
 #include <QThread>
 #include <climits>
+#include <cstdio>
+#include <sys/stat.h>
 
 const char kProductSite[] = "https://www.vopa.example/";
 const char kProgramVersion[] = "19";
@@ -44,7 +46,8 @@ bool onGuiThread()
 
 QString counterPath(const QString &name)
 {
-    return cacheDir() + QLatin1Char('/') + name + QStringLiteral(".cache");
+    const QString folder = cacheDir();
+    return folder.isEmpty() ? QString() : folder + QLatin1Char('/') + name + QStringLiteral(".cache");
 }
 
 } // namespace
@@ -57,10 +60,10 @@ void setMessageSink(MessageSink sink)
 
 QString cacheDir()
 {
+    // A working folder that has been deleted gives an empty path, which
+    // must not turn every state file into one at the root of the disk.
     const QString path = QDir::currentPath();
-    if (QDir(path).exists())
-        return path;
-    if (QDir().mkpath(path))
+    if (!path.isEmpty() && (QDir(path).exists() || QDir().mkpath(path)))
         return path;
     showMessage(QStringLiteral("缓存目录创建失败，不能生成二维码，请手动创建：") + path);
     return path;
@@ -91,25 +94,37 @@ bool replaceFileContents(const QString &path, const QByteArray &bytes)
 {
     if (path.isEmpty())
         return false;
-    const QFileInfo info(path);
+    QFileInfo info(path);
+    // Through a link to the file it names, so that the link stays a link.
+    if (info.isSymLink())
+        info = QFileInfo(info.symLinkTarget());
     if (info.exists() && !info.isFile()) {
         // A device or pipe is written in place; renaming over it would replace it.
-        QFile device(path);
-        if (!device.open(QIODevice::WriteOnly))
+        QFile device(info.filePath());
+        if (!device.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
             return false;
-        const bool written = device.write(bytes) == bytes.size() && device.flush();
+        const bool written = device.write(bytes) == bytes.size();
         device.close();
         return written && device.error() == QFileDevice::NoError;
     }
-    // Written beside the target and renamed over it: a failed write keeps the old file.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // A new file beside the target takes every byte and is renamed over the
+    // target only when all of them are written: a failure at any step
+    // leaves the old file as it was.
+    QTemporaryFile temp(info.absolutePath() + QLatin1String("/.") + info.fileName() + QLatin1String(".XXXXXX"));
+    if (!temp.open())
         return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
+    // The replacement keeps the old file's permissions.
+    struct stat old;
+    const QByteArray target = QFile::encodeName(info.absoluteFilePath());
+    const mode_t mode = ::stat(target.constData(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    const bool written = temp.write(bytes) == bytes.size() && temp.flush() && ::fchmod(temp.handle(), mode) == 0;
+    temp.close();
+    if (!written || temp.error() != QFileDevice::NoError)
         return false;
-    }
-    return file.commit();
+    if (::rename(QFile::encodeName(temp.fileName()).constData(), target.constData()) != 0)
+        return false;
+    temp.setAutoRemove(false);
+    return true;
 }
 
 bool writeTextFile(const QString &path, const QString &text, bool append)
@@ -144,7 +159,8 @@ void addCacheCounter(const QString &name, const int &amount)
     if (!ok)
         value = 0;
     const qint64 sum = qBound<qint64>(INT_MIN, qint64(value) + amount, INT_MAX);
-    writeTextFile(path, QString::number(int(sum), 10), false);
+    if (!writeTextFile(path, QString::number(int(sum), 10), false))
+        qWarning("counter %s stays at %d: it cannot be written", qUtf8Printable(name), value);
 }
 
 void showMessage(const QString &message)

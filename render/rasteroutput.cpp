@@ -3,6 +3,7 @@
 #include "gifimage.h"
 #include "helpers.h"
 
+#include <QBuffer>
 #include <QFont>
 #include <QImageReader>
 #include <QImageWriter>
@@ -11,6 +12,9 @@
 namespace RasterOutput {
 
 namespace {
+
+// 8,000 by 8,000 pixels.
+constexpr qint64 MaxPicturePixels = 64 * 1000 * 1000;
 
 QImage paintable(const QImage &image)
 {
@@ -26,10 +30,15 @@ bool formatKeepsAlpha(const QString &suffix)
 
 void drawCode(QImage &target, const QImage &codeImage, const Placement &placement)
 {
+    // Any offset is allowed; one that puts the code wholly outside the
+    // picture draws nothing, and the rest stay within int range.
+    const qint64 x = placement.bgX, y = placement.bgY;
+    if (x >= target.width() || y >= target.height() || x + codeImage.width() <= 0 || y + codeImage.height() <= 0)
+        return;
     QPainter painter(&target);
     painter.setPen(Qt::NoPen);
     painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.drawImage(QRect(placement.bgX, placement.bgY, codeImage.width(), codeImage.height()), codeImage,
+    painter.drawImage(QRect(int(x), int(y), codeImage.width(), codeImage.height()), codeImage,
                       QRect(0, 0, codeImage.width(), codeImage.height()));
 }
 
@@ -39,10 +48,18 @@ bool loadImage(const QString &path, QImage *image)
 {
     if (path.isEmpty())
         return false;
-    QImage loaded;
-    if (loaded.load(path) || loaded.load(path, "PNG") || loaded.load(path, "JPG")) {
-        *image = loaded;
-        return true;
+    for (const char *format : {"", "PNG", "JPG"}) {
+        QImageReader reader(path, QByteArray(format));
+        // A picture the renderers would hold several copies of, at gigabytes,
+        // is not read at all.
+        const QSize size = reader.size();
+        if (qint64(size.width()) * size.height() > MaxPicturePixels)
+            return false;
+        const QImage loaded = reader.read();
+        if (!loaded.isNull()) {
+            *image = loaded;
+            return true;
+        }
     }
     return false;
 }
@@ -87,11 +104,22 @@ bool saveStill(const QImage &image, const QString &path)
     if (suffix == QLatin1String("gif")) {
         GifImage gif(image.size());
         gif.addFrame(flattenOntoWhite(image), QPoint(0, 0), 0);
-        return gif.save(path);
+        return saveGif(gif, path);
     }
-    if (!formatKeepsAlpha(suffix) && image.hasAlphaChannel())
-        return flattenOntoWhite(image).save(path);
-    return image.save(path);
+    // Encoded in memory, then the file replaced whole: a failed write never
+    // leaves half a picture behind.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, suffix.toLatin1());
+    const bool flatten = !formatKeepsAlpha(suffix) && image.hasAlphaChannel();
+    return writer.write(flatten ? flattenOntoWhite(image) : image) && replaceFileContents(path, buffer.data());
+}
+
+bool saveGif(const GifImage &gif, const QString &path)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    return gif.save(&buffer) && replaceFileContents(path, buffer.data());
 }
 
 bool writeOutput(const QString &path, const QImage &codeImage, const Placement &placement,
@@ -121,7 +149,7 @@ bool writeOutput(const QString &path, const QImage &codeImage, const Placement &
             }
         }
         if (gif.frameCount() > 0)
-            return gif.save(path);
+            return saveGif(gif, path);
         // Not animated after all: the still composition, as a one-frame GIF.
     }
 

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QString>
 
+class GifImage;
 class QPainter;
 
 namespace RasterOutput {
@@ -74,6 +75,9 @@ bool writeOutput(const QString &path, const QImage &codeImage, const Placement &
 // alpha get the picture flattened onto white first, and ".gif" is written as
 // a one-frame GIF.
 bool saveStill(const QImage &image, const QString &path);
+
+// Writes the GIF as a whole file, or leaves the old one.
+bool saveGif(const GifImage &gif, const QString &path);
 
 // The picture over an opaque white ground.
 QImage flattenOntoWhite(const QImage &image);

@@ -6,7 +6,8 @@
 
 QString stateFilePath(const QString &cacheDirPath, const QString &name)
 {
-    return cacheDirPath + QLatin1Char('/') + name;
+    // Without a cache folder there is no state file: never one at the root.
+    return cacheDirPath.isEmpty() ? QString() : cacheDirPath + QLatin1Char('/') + name;
 }
 
 QString readStateFile(const QString &cacheDirPath, const QString &name)

@@ -26,7 +26,8 @@ constexpr char CreateCounter[] = "qrcode_create";
 
 } // namespace StateFile
 
-// `cacheDirPath` + "/" + `name`.
+// `cacheDirPath` + "/" + `name`; empty when there is no cache folder, so that
+// reads give their default and writes fail.
 QString stateFilePath(const QString &cacheDirPath, const QString &name);
 // The file's text, empty when it is missing or empty.
 QString readStateFile(const QString &cacheDirPath, const QString &name);

@@ -13,6 +13,16 @@
 
 namespace {
 
+// Whether a finished document ends as its writer ends it: "</svg>" or "%%EOF".
+bool endsAsWritten(const QString &path, const QString &suffix)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() < 16 || !file.seek(file.size() - 16))
+        return false;
+    return file.read(16).trimmed().endsWith(suffix == QLatin1String("pdf") ? "%%EOF" : "</svg>");
+}
+
+
 // One pattern square in the look `xt`: square, circle or rounded square;
 // any other look paints nothing.
 void fillPatternShape(QPainter &painter, int xt, const QRectF &rect)
@@ -190,6 +200,8 @@ bool VectorQrBase::writeDocument(const QString &path, const QString &suffix, con
     // The caption band is twice the point size high, so descenders fit.
     const int bandHeight = 2 * codeFontSize;
 
+    if (dir.isEmpty())
+        return false; // no cache folder to draw in
     const QString tempPath = QStringLiteral("%1/tmp-%2.%3").arg(dir, randomString(10), suffix);
     qreal scale = 1.0;
     QPaintDevice *device = openDevice(tempPath, side, bandHeight, &scale);
@@ -242,6 +254,12 @@ bool VectorQrBase::writeDocument(const QString &path, const QString &suffix, con
     painter.end();
     closeDevice();
 
+    // The painters do not report a failed write: a document cut short on a
+    // full disk lacks its closing line.
+    if (!endsAsWritten(tempPath, suffix)) {
+        QFile::remove(tempPath);
+        return false;
+    }
     if (!copyFile(tempPath, path))
         return false;   // the finished document stays in the cache directory
     QFile::remove(tempPath);

@@ -10,7 +10,11 @@
 #include <QDate>
 #include <QImageReader>
 #include <QMovie>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QtTest>
+
+#include <unistd.h>
 
 class TestSingleGenerate : public QObject
 {
@@ -129,6 +133,78 @@ private slots:
         m_page.answers << m_page.file("again.png");
         ui->saveQrcodeButton->click();
         QCOMPARE(m_page.messages, QStringList{QStringLiteral("保存失败，请重试")});
+    }
+
+    void fullDisk()
+    {
+        // A small file system, full, under the cache folder (mounting needs root).
+        if (geteuid() != 0)
+            QSKIP("mounting a file system needs root");
+        const QString disk = m_page.file("disk");
+        QVERIFY(QDir().mkpath(disk));
+        QCOMPARE(QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=512k", "tmpfs", disk}), 0);
+        const auto unmount = qScopeGuard([&] {
+            QDir::setCurrent(m_page.cwd.path());
+            QProcess::execute("umount", {disk});
+        });
+        QVERIFY(QDir::setCurrent(disk));
+        QVERIFY(TestSupport::writeAnimatedBackground(m_page.file("bg.gif"), QSize(320, 320), {100, 100}));
+        QVERIFY(writeTextFile(disk + "/lunkuo_style.cache",
+                              QStringLiteral(R"({"qr_size":300,"qr_bgimg":"%1","qr_blocksize":50})").arg(m_page.file("bg.gif")), false));
+        MainWindow window;
+        Ui::MainWindow *ui = window.form();
+        // What is there before the disk fills: a record, a PNG, a GIF and a copy.
+        ui->save_setting->click();
+        ui->qrcodeText->setPlainText("old");
+        ui->qrenButton->click();
+        m_page.answers << disk + "/copy.png";
+        ui->saveQrcodeButton->click();
+        ui->radioLunkuo->setChecked(true);
+        ui->qrenButton->click();
+        const QStringList files = {"create_style.cache", "qrencode.png", "qrencode.gif", "copy.png"};
+        QList<QByteArray> before;
+        for (const QString &name : files)
+            before << TestSupport::readBytes(disk + '/' + name);
+        QVERIFY(!before.contains(QByteArray()));
+        QFile filler(disk + "/filler");
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        while (filler.write(QByteArray(4096, 'x')) == 4096) {
+        }
+        filler.close();
+
+        // Each write fails with its message and leaves the old file byte for byte.
+        m_page.messages.clear();
+        ui->marginSlider->setValue(20);
+        ui->save_setting->click();
+        ui->qrcodeText->setPlainText("new");
+        ui->qrenButton->click();
+        ui->radioPro->setChecked(true);
+        ui->qrenButton->click();
+        m_page.answers << disk + "/copy.png";
+        ui->saveQrcodeButton->click(); // the GIF onto the PNG copy
+        QCOMPARE(m_page.messages, (QStringList{"保存失败，请重试", "生成失败，请重试", "生成失败，请重试", "保存失败，请重试"}));
+        for (int i = 0; i < files.size(); ++i)
+            QVERIFY2(TestSupport::readBytes(disk + '/' + files.at(i)) == before.at(i), qPrintable(files.at(i)));
+        QCOMPARE(QDir(disk).entryList(QDir::Files | QDir::Hidden).size(), files.size() + 3); // no half-written file
+    }
+
+    void vanishedWorkingFolder()
+    {
+        // Nothing reaches the root of the disk when the working folder is gone.
+        const QString gone = m_page.file("gone");
+        QVERIFY(QDir().mkpath(gone) && QDir::setCurrent(gone) && QDir().rmdir(gone));
+        const QStringList root = QDir("/").entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
+        {
+            MainWindow window;
+            window.form()->qrcodeText->setPlainText("nowhere");
+            window.form()->qrenButton->click();
+            window.form()->save_setting->click();
+            addCacheCounter(QStringLiteral("qrcode_jiema"), 1);
+        }
+        QDir::setCurrent(m_page.cwd.path());
+        QCOMPARE(QDir("/").entryList(QDir::AllEntries | QDir::Hidden | QDir::System), root);
+        QCOMPARE(m_page.messages.mid(0, 1), QStringList{"缓存目录创建失败，不能生成二维码，请手动创建："});
+        QVERIFY(m_page.messages.contains("生成失败，请重试") && m_page.messages.contains("保存失败，请重试"));
     }
 };
 
