@@ -69,7 +69,7 @@ Settings Settings::fromValues(const QVariantMap &values)
 
 int Settings::integer(const QString &key) const
 {
-    return m_values.value(key).toInt();
+    return StyleRecord::integerOf(m_values.value(key));
 }
 
 QString Settings::text(const QString &key) const

@@ -5,6 +5,9 @@
 #include <QJsonDocument>
 #include <QJsonParseError>
 
+#include <climits>
+#include <cmath>
+
 namespace StyleRecord {
 
 int integerFromText(const QString &text)
@@ -12,6 +15,32 @@ int integerFromText(const QString &text)
     bool ok = false;
     const int value = text.trimmed().toInt(&ok, 10);
     return ok ? value : 0;
+}
+
+int integerOf(const QVariant &value)
+{
+    switch (value.userType()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong: {
+        const double number = value.toDouble();
+        if (std::isnan(number))
+            return 0;
+        if (number >= double(INT_MAX))
+            return INT_MAX;
+        if (number <= double(INT_MIN))
+            return INT_MIN;
+        return qRound(number);
+    }
+    case QMetaType::QString: {
+        bool ok = false;
+        const qlonglong number = value.toString().toLongLong(&ok, 10);
+        return ok ? int(qBound<qlonglong>(INT_MIN, number, INT_MAX)) : 0;
+    }
+    default:
+        return value.toInt();
+    }
 }
 
 QString serialise(const QJsonObject &record)

@@ -5,6 +5,7 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <QVariant>
 #include <QVariantMap>
 
 namespace StyleRecord {
@@ -12,6 +13,11 @@ namespace StyleRecord {
 // A coordinate field's text as a number: decimal, blanks at both ends and a
 // sign allowed; anything else, or a value beyond 32 bits, is 0.
 int integerFromText(const QString &text);
+
+// A record value as a whole number: a number rounded to the nearest, a text
+// of decimal digits as its value, both saturated beyond 32 bits, never
+// wrapped; true 1; anything else 0.
+int integerOf(const QVariant &value);
 
 // The compact JSON text of a record (members in key order).
 QString serialise(const QJsonObject &record);

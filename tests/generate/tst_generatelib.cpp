@@ -11,6 +11,8 @@
 
 #include <QtTest>
 
+#include <climits>
+
 using Filling::Caller;
 using Filling::Settings;
 
@@ -97,6 +99,26 @@ private slots:
                                                   {"10px", 0}, {"0x10", 0}, {"2147483647", 2147483647}, {"2147483648", 0}};
         for (const auto &t : texts)
             QCOMPARE(StyleRecord::integerFromText(t.first), t.second);
+    }
+
+    void extremeNumbers()
+    {
+        // Numbers beyond 32 bits saturate instead of wrapping, as numbers and as text.
+        const Settings s = settingsOf(R"({"qr_bgx":2147483647,"qr_bgy":-2147483649,"qr_size":1e300,)"
+                                      R"("qr_margin":-1e300,"qr_version":"99999999999"})", "pro");
+        QCOMPARE((QList<int>{s.integer("qr_bgx"), s.integer("qr_bgy"), s.integer("qr_size"), s.integer("qr_margin"),
+                             s.integer("qr_version")}), (QList<int>{INT_MAX, INT_MIN, INT_MAX, INT_MIN, INT_MAX}));
+        // Any offset places the code without overflow; one wholly outside leaves the background.
+        QVERIFY(TestSupport::writeSolid("bg.png", QSize(400, 400), Qt::blue));
+        for (const QPoint &offset : {QPoint(INT_MAX, 0), QPoint(0, INT_MIN), QPoint(INT_MIN, INT_MAX), QPoint(-200, 50)}) {
+            ProQrcode qr;
+            Filling::fill(qr, s, "x", "");
+            qr.bgImg = "bg.png", qr.bgX = offset.x(), qr.bgY = offset.y();
+            QVERIFY(qr.create("out.png"));
+            const QImage out("out.png");
+            QCOMPARE(out.size(), QSize(400, 400));
+            QCOMPARE(out.pixel(0, 399) == QColor(Qt::blue).rgb(), offset.x() != -200);
+        }
     }
 
     void filling_data()
