@@ -211,7 +211,7 @@ private:
     template <typename Renderer>
     void generateCode(const QString &style);
     // The decode page's picture and result display.
-    void showDecodePreview(const QPixmap &picture);
+    void showDecodePreview(const QImage &picture);
     void showDecodeResult(const QString &text);
 
     Ui::MainWindow *ui;

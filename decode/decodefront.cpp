@@ -1,6 +1,8 @@
 #include "decodefront.h"
 
 #include <QByteArray>
+#include <QFile>
+#include <QImageReader>
 #include <QPainter>
 
 #include <algorithm>
@@ -17,6 +19,9 @@ namespace {
 constexpr int ZxingMaxSide = 999;
 // White margin around the picture for the retry.
 constexpr int RetryFrame = 20;
+// Largest side a picture is read at for decoding; larger ones are read scaled,
+// so a small file that declares a huge canvas costs only the scaled picture.
+constexpr int MaxReadSide = 8000;
 
 // The text of a ZXing result: the decoder's own text, which it has already
 // read in the character set the symbol declares (ECI) or, without one, in the
@@ -58,11 +63,55 @@ QImage framedRetryImage(const QImage &image)
     const double w = image.width();
     const double h = image.height();
     // By the width alone: wide pictures shrink to 70 %, the others grow to 120 %.
-    const QSize box = image.width() > 500 ? QSize(int(w * 0.7), int(h * 0.7))
-                                          : QSize(int(w + w * 0.2), int(h + h * 0.2));
+    const bool shrink = image.width() > 500;
+    const QSize box = shrink ? QSize(int(w * 0.7), int(h * 0.7)) : QSize(int(w + w * 0.2), int(h + h * 0.2));
     if (box.isEmpty())
         return QImage();
-    return framedImage(image).scaled(box, Qt::KeepAspectRatio, Qt::FastTransformation);
+    if (!shrink)
+        return framedImage(image).scaled(box, Qt::KeepAspectRatio, Qt::FastTransformation);
+    // A large picture is shrunk before it is framed, so that no framed copy
+    // at its full size is ever made.
+    const QSize framedSize(image.width() + 2 * RetryFrame, image.height() + 2 * RetryFrame);
+    const QSize out = framedSize.scaled(box, Qt::KeepAspectRatio);
+    const double sx = double(out.width()) / framedSize.width();
+    const double sy = double(out.height()) / framedSize.height();
+    const QRect inner(qRound(RetryFrame * sx), qRound(RetryFrame * sy), qRound(w * sx), qRound(h * sy));
+    QImage framed(out, QImage::Format_RGB32);
+    framed.fill(QColor(QStringLiteral("#ffffff")));
+    if (!inner.isEmpty()) {
+        QPainter painter(&framed);
+        painter.drawImage(inner.topLeft(), image.scaled(inner.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    }
+    return framed;
+}
+
+QImage readPictureForDecoding(QIODevice *device)
+{
+    // By the picture's own format, then as JPEG, then as PNG.
+    for (const char *format : {"", "JPG", "PNG"}) {
+        if (!device->seek(0))
+            return QImage();
+        QImageReader reader(device, QByteArray(format));
+        const QSize size = reader.size();
+        if (size.width() > MaxReadSide || size.height() > MaxReadSide) {
+            // Only some readers can scale while they read; the others would
+            // build the whole declared picture first, so a huge one is refused.
+            if (reader.supportsOption(QImageIOHandler::ScaledSize))
+                reader.setScaledSize(size.scaled(MaxReadSide, MaxReadSide, Qt::KeepAspectRatio));
+            else if (qint64(size.width()) * size.height() > qint64(MaxReadSide) * MaxReadSide)
+                continue;
+        }
+        const QImage image = reader.read();
+        if (!image.isNull())
+            return image;
+    }
+    return QImage();
+}
+
+QImage readPictureForDecoding(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? readPictureForDecoding(&file) : QImage();
 }
 
 QString decodeImageText(QImage image, bool retry)

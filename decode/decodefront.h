@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QString>
 
+class QIODevice;
+
 // The decoded text, empty when nothing was found. `retry` allows the one
 // framed retry. Safe on any thread.
 QString decodeImageText(QImage image, bool retry);
@@ -22,5 +24,11 @@ QImage framedImage(const QImage &image);
 // kept) into 70 % of the picture's size when it is over 500 pixels wide,
 // else into 120 %; null for a null picture.
 QImage framedRetryImage(const QImage &image);
+
+// A picture read for decoding: by its own format, else as JPEG, else as PNG;
+// one larger than 8,000 pixels on a side is read scaled to fit 8,000 x 8,000
+// (aspect kept). Null when nothing reads it.
+QImage readPictureForDecoding(const QString &path);
+QImage readPictureForDecoding(QIODevice *device);
 
 #endif

@@ -11,21 +11,10 @@
 #include <QImage>
 #include <QPixmap>
 
-namespace {
-
-// Loads a picture by its own format, else as JPEG, else as PNG.
-template <typename Picture>
-bool loadPicture(Picture &picture, const QString &path)
-{
-    return picture.load(path) || picture.load(path, "JPG") || picture.load(path, "PNG");
-}
-
-} // namespace
-
-void MainWindow::showDecodePreview(const QPixmap &picture)
+void MainWindow::showDecodePreview(const QImage &picture)
 {
     ui->preImgLabel->clear();
-    ui->preImgLabel->setPixmap(picture.scaled(360, 360, Qt::KeepAspectRatio, Qt::FastTransformation));
+    ui->preImgLabel->setPixmap(QPixmap::fromImage(picture.scaled(360, 360, Qt::KeepAspectRatio, Qt::FastTransformation)));
 }
 
 void MainWindow::showDecodeResult(const QString &text)
@@ -51,15 +40,13 @@ void MainWindow::on_jiemaOneBtn_clicked()
         return;
     rememberFileFolder(cacheDirPath, StateFile::DecodeOneFolder, file);
 
-    QPixmap picture;
-    if (!loadPicture(picture, file)) {
+    const QImage picture = readPictureForDecoding(file);
+    if (picture.isNull()) {
         showMessage(QStringLiteral("图片读取失败"));
         return;
     }
     showDecodePreview(picture);
-    QImage image;
-    const QString text = loadPicture(image, file) ? decodeImageText(image, true) : QString();
-    showDecodeResult(text);
+    showDecodeResult(decodeImageText(picture, true));
 }
 
 void MainWindow::on_meihuaBtn_clicked()
@@ -90,9 +77,10 @@ void MainWindow::startJietu()
 
 void MainWindow::onCompleteCature(QPixmap captureImage)
 {
-    if (!captureImage.isNull())
-        showDecodePreview(captureImage);
-    showDecodeResult(decodeImageText(captureImage.toImage(), true));
+    const QImage picture = captureImage.toImage();
+    if (!picture.isNull())
+        showDecodePreview(picture);
+    showDecodeResult(decodeImageText(picture, true));
     // The overlay that sent the result is the one released.
     if (Jietu *overlay = qobject_cast<Jietu *>(sender())) {
         overlay->deleteLater();

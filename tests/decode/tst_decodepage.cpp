@@ -36,11 +36,16 @@ private slots:
                  (QStringList{"待解码图片", "Images (*.png *.gif *.jpg *.jpeg)", m_page.file("start/")}));
         QCOMPARE(readTextFile(folderFile), m_page.file("start/"));
 
-        // A file that is no picture: its folder is remembered, then the box.
+        // A file that is no picture: its folder is remembered, then the box. A
+        // 35-byte GIF declaring a canvas of 13,408 by 13,493 is refused the same
+        // way, before anything of that size is made.
         QVERIFY(TestSupport::writeBytes(m_page.file("notes.png"), "not a picture"));
-        m_page.answers << m_page.file("notes.png");
+        QVERIFY(TestSupport::writeBytes(m_page.file("huge.gif"), QByteArray::fromBase64(
+            "R0lGODlhYDS1NIAAAAAAAP///yH5BAQKAAAALAAAAAABAAE=")));
+        m_page.answers << m_page.file("notes.png") << m_page.file("huge.gif");
         ui->jiemaOneBtn->click();
-        QCOMPARE(m_page.messages, QStringList{QStringLiteral("图片读取失败")});
+        ui->jiemaOneBtn->click();
+        QCOMPARE(m_page.messages, (QStringList{"图片读取失败", "图片读取失败"}));
         QCOMPARE(readTextFile(folderFile), m_page.cwd.path() + "/");
         QCOMPARE(ui->jiemaOneMsg->text(), QStringLiteral("解码结果："));
 
@@ -89,7 +94,7 @@ private slots:
         QCOMPARE(ui->tabWidget->currentWidget(), ui->tab_one);
         QCOMPARE(readTextFile(counter), QStringLiteral("2"));
         QVERIFY(!window.captureOverlay());
-        QCOMPARE(m_page.messages.size(), 1);
+        QCOMPARE(m_page.messages.size(), 2);
     }
 };
 
