@@ -4,9 +4,9 @@
 #include "helpers.h"
 #include "jsonvalues.h"
 #include "statefiles.h"
+#include "updatereply.h"
 #include "ui_mainwindow.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMovie>
@@ -17,8 +17,6 @@
 #include <QUrl>
 
 namespace {
-
-const char kDefaultUpdateNotice[] = "发现新版本，为确保信息安全请更新软件再使用";
 
 QString updateBaseUrl()
 {
@@ -77,34 +75,17 @@ void MainWindow::ucReplyFinished(QNetworkReply *reply)
 {
     if (!reply || reply->error() != QNetworkReply::NoError)
         return;
-    QByteArray body = reply->readAll();
-    const int nul = body.indexOf('\0');
-    if (nul >= 0)
-        body.truncate(nul);
-    const QString text = QString::fromUtf8(body);
-    if (text.isEmpty())
+    const UpdateReply update = readUpdateReply(reply->readAll());
+    if (!update.valid)
         return;
-
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject())
-        return;
-    const QJsonObject object = document.object();
-    const int updateFlag = JsonValues::wholeNumber(object.value(QStringLiteral("is_update")));
-    const QString updateMessage = JsonValues::text(object.value(QStringLiteral("update_msg")));
-    const QJsonValue tools = object.value(QStringLiteral("tools_data"));
-
-    if (tools.isArray() && !tools.toArray().isEmpty())
-        writeStateFile(cacheDirPath, StateFile::UpdateReply, text);
-
-    showVersionBadge(updateFlag);
-
-    const QString message = updateMessage.isEmpty() ? QString::fromUtf8(kDefaultUpdateNotice) : updateMessage;
-    if (updateFlag == 1) {
-        showMessage(message);
-    } else if (updateFlag == 2) {
+    if (update.storesTools)
+        writeStateFile(cacheDirPath, StateFile::UpdateReply, update.text);
+    showVersionBadge(update.updateFlag);
+    if (update.updateFlag == 1) {
+        showMessage(update.message);
+    } else if (update.updateFlag == 2) {
         // An update the user must install: the box's only button closes the window.
-        showMessageBox(message, QStringLiteral("关 闭"));
+        showMessageBox(update.message, QStringLiteral("关 闭"));
         close();
     }
 }
