@@ -113,6 +113,17 @@ private slots:
         }, false);
         FullBuffer roomy(full.size());
         QVERIFY(gif.save(&roomy) && roomy.data() == full);
+        // A file that declares a screen or an image beyond the limits is refused
+        // before giflib allocates its pixels (a 24-byte file would ask for 4 GB).
+        const QByteArray header("GIF89a\x01\x00\x01\x00\x00\x00\x00", 13);
+        const QByteArray hugeImage = header + QByteArray("\x2c\0\0\0\0\xff\xff\xff\xff\x00\x02", 11);
+        const QByteArray hugeScreen = "GIF89a\x60\xea\x60\xea" + header.mid(10);
+        for (const auto &[bytes, refusal] : {std::pair(hugeImage, "GIF image of 65535 x 65535 refused"),
+                                              std::pair(hugeScreen, "GIF screen of 60000 x 60000 refused")}) {
+            QVERIFY(writeBytes("huge.gif", bytes));
+            QCOMPARE(collectMessages([&] { QVERIFY(!GifImage().load(QStringLiteral("huge.gif"))); }, false),
+                     QStringList{refusal});
+        }
     }
 
     void ownPalettes()

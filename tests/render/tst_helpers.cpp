@@ -44,6 +44,13 @@ private slots:
         QScopedPointer<QThread> second(QThread::create(adder));
         second->start();
         QVERIFY(collectMessages(adder).isEmpty() && second->wait(60000) && readBytes("qrcode_create.cache") == "600");
+        // A counter that cannot be written stays, and says so.
+        QVERIFY(QDir().mkdir("qrcode_jiema.cache"));
+        QCOMPARE(collectMessages([] { addCacheCounter("qrcode_jiema", 1); }, false),
+                 QStringList{"counter qrcode_jiema stays at 0: it cannot be written"});
+        // A copy onto a link replaces the file it names and keeps the link.
+        QVERIFY(writeBytes("old.bin", old) && copyFile("old.bin", "link"));
+        QVERIFY(QFileInfo("link").isSymLink() && readBytes("src.bin") == old);
     }
 
     void alignmentTable()
@@ -54,7 +61,8 @@ private slots:
         // Versions 1 to 40: the table's centres are where the encoder drew its
         // patterns (dark centre and ring, light between), clear of the finders.
         for (int version = 1; version <= 40; ++version) {
-            const QrGrid &g = Symbol("geometry", version, 0).grid;
+            const Symbol symbol("geometry", version, 0);
+        const QrGrid &g = symbol.grid;
             const int w = g.width(), perSide = 2 + version / 7;
             QVERIFY(w == 17 + 4 * version && qrVersionFromWidth(w) == version);
             QCOMPARE(g.alignmentList(), alignmentPatternCenters(w));
