@@ -1,5 +1,7 @@
 #include "decodefront.h"
 
+#include "helpers.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QImageReader>
@@ -92,7 +94,9 @@ QImage readPictureForDecoding(QIODevice *device)
         if (!device->seek(0))
             return QImage();
         QImageReader reader(device, QByteArray(format));
-        const QSize size = reader.size();
+        // A named format is tried as that format alone, so that its size is known.
+        reader.setAutoDetectImageFormat(!*format);
+        const QSize size = declaredImageSize(reader);
         if (size.width() > MaxReadSide || size.height() > MaxReadSide) {
             // Only some readers can scale while they read; the others would
             // build the whole declared picture first, so a huge one is refused.

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QMessageBox>
 #include <QMutex>
 #include <QMutexLocker>
@@ -219,6 +220,25 @@ bool copyFile(const QString &source, const QString &target)
     if (in.error() != QFileDevice::NoError)
         return false;
     return replaceFileContents(target, bytes);
+}
+
+QSize declaredImageSize(QImageReader &reader)
+{
+    const QSize size = reader.size();
+    if (reader.format() != "gif" || !reader.device())
+        return size;
+    // "GIF87a" or "GIF89a", then the screen's width and height, little-endian.
+    QIODevice *device = reader.device();
+    const qint64 at = device->pos();
+    if (device->isSequential() || !device->seek(0))
+        return size;
+    const QByteArray head = device->read(10);
+    device->seek(at);
+    if (head.size() < 10)
+        return size;
+    const auto byte = [&head](int i) { return int(uchar(head.at(i))); };
+    const QSize screen(byte(6) | byte(7) << 8, byte(8) | byte(9) << 8);
+    return size.expandedTo(screen);
 }
 
 QString randomString(const int &length)

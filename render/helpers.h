@@ -5,6 +5,7 @@
 #define VOPA_HELPERS_H
 
 #include <QList>
+#include <QSize>
 #include <QString>
 #include <functional>
 
@@ -30,6 +31,12 @@ void showMessageBox(const QString &message, const QString &buttonText);
 QString fileSuffix(const QString &path);
 bool copyFile(const QString &source, const QString &target);
 QString randomString(const int &length);
+
+class QImageReader;
+// The size a picture will have once read: what the reader reports, except
+// for a GIF, read whole onto its logical screen, whose size the reader does
+// not report but the file's header holds.
+QSize declaredImageSize(QImageReader &reader);
 
 QList<int> alignmentPatternCenters(const int &width);
 int qrVersionFromWidth(const int &width);

@@ -50,9 +50,11 @@ bool loadImage(const QString &path, QImage *image)
         return false;
     for (const char *format : {"", "PNG", "JPG"}) {
         QImageReader reader(path, QByteArray(format));
+        // A named format is tried as that format alone, so that its size is known.
+        reader.setAutoDetectImageFormat(!*format);
         // A picture the renderers would hold several copies of, at gigabytes,
         // is not read at all.
-        const QSize size = reader.size();
+        const QSize size = declaredImageSize(reader);
         if (qint64(size.width()) * size.height() > MaxPicturePixels)
             return false;
         const QImage loaded = reader.read();
