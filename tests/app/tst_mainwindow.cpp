@@ -38,17 +38,14 @@ int countColour(const QImage &image, const QRect &rect, QRgb colour)
     return n;
 }
 
-// The tool buttons in grid order, four to a row.
+// The tool buttons in the order they were laid out, four to a row.
 QList<QPushButton *> toolButtons(Ui::MainWindow *ui)
 {
     QList<QPushButton *> buttons;
-    for (int row = 0; row < ui->toolsGridLayout->rowCount(); ++row)
-        for (int column = 0; column < 4; ++column)
-            if (QLayoutItem *item = ui->toolsGridLayout->itemAtPosition(row, column))
-                buttons << qobject_cast<QPushButton *>(item->widget());
+    for (int i = 0; i < ui->toolsGridLayout->count(); ++i)
+        buttons << qobject_cast<QPushButton *>(ui->toolsGridLayout->itemAt(i)->widget());
     return buttons;
 }
-
 
 void sendMouse(QWidget *target, QEvent::Type type, const QPoint &local, Qt::MouseButton button,
                Qt::MouseButtons buttons)
@@ -213,6 +210,7 @@ private slots:
             const QJsonArray builtIn = QJsonDocument::fromJson(readTextFile(":/cache/cache/tab_tools.json").toUtf8())
                                            .object().value("tools_data").toArray();
             QCOMPARE(buttons.size(), 12);
+            QCOMPARE(window.form()->toolsGridLayout->itemAtPosition(2, 3)->widget(), buttons.last());
             for (int i = 0; i < 12; ++i) {
                 QCOMPARE(buttons.at(i)->text(), builtIn.at(i)["name"].toString());
                 buttons.at(i)->click();

@@ -16,41 +16,24 @@
 
 namespace {
 
-QAction *entry(MainWindow &window, const QString &text)
+QAction *entry(MainWindow &window, int index)
 {
-    for (QAction *action : window.trayMenuObject()->actions())
-        if (action->text() == text)
-            return action;
-    return nullptr;
+    return window.trayMenuObject()->actions().value(index);
 }
 
 // Shows the window on the first page, then hides or minimises it.
 bool putAway(MainWindow &window, bool minimise)
 {
     window.showNormal();
-    if (!QTest::qWaitForWindowExposed(&window))
-        return false;
     window.form()->tabWidget->setCurrentIndex(0);
     minimise ? window.showMinimized() : window.hide();
     QCoreApplication::processEvents();
-    return !minimise ? !window.isVisible() : window.isMinimized();
+    return QTest::qWaitFor([&] { return minimise ? window.isMinimized() : !window.isVisible(); });
 }
 
 bool shownNormally(const MainWindow &window)
 {
     return window.isVisible() && !window.isMinimized();
-}
-
-int quitProbe(QApplication &app)
-{
-    MainWindow window;
-    window.show();
-    QTimer::singleShot(300, &window, [&window, &app] {
-        window.hide();
-        QAction *quit = window.trayMenuObject() ? entry(window, QStringLiteral("退出")) : nullptr;
-        quit ? quit->trigger() : app.exit(2);
-    });
-    return app.exec();
 }
 
 } // namespace
@@ -66,35 +49,28 @@ private slots:
     void init() { m_page.enter(); }
     void cleanup() { m_page.leave(); }
 
-    void iconAndMenu()
+    void iconMenuAndRestoring()
     {
         MainWindow window;
         QSystemTrayIcon *icon = window.trayIconObject();
         QVERIFY(icon && icon->isVisible() && icon->contextMenu() == window.trayMenuObject());
         QCOMPARE(icon->toolTip(), QStringLiteral("二维码生成器"));
         QTRY_VERIFY(!icon->geometry().isEmpty()); // docked in the tray host
-        // The entries in order; an empty text is a separator.
-        QStringList texts;
+        QStringList texts; // an empty text is a separator
         for (QAction *action : window.trayMenuObject()->actions())
             texts << (action->isSeparator() ? QString() : action->text());
         QCOMPARE(texts, (QStringList{"打开官网", "", "标准样式设置", "视觉样式设置", "色调样式设置", "CSV数据包下载", "", "退出"}));
-    }
 
-    void hidingAndRestoring()
-    {
-        MainWindow window;
+        // The close button only hides; a click or double click on the icon brings
+        // a hidden or minimised window back on its page, a middle click does not.
         window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
         QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
         window.closeWindowButton()->click();
-        QVERIFY(!window.isVisible() && window.trayIconObject()->isVisible());
-        QCOMPARE(lastClosed.count(), 0);
-        // A click or double click brings a hidden or minimised window back on
-        // its page; a middle click does nothing.
+        QVERIFY(!window.isVisible() && icon->isVisible() && lastClosed.isEmpty());
         for (const auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick, QSystemTrayIcon::MiddleClick})
             for (const bool minimise : {false, true}) {
                 QVERIFY(putAway(window, minimise));
-                emit window.trayIconObject()->activated(reason);
+                emit icon->activated(reason);
                 QCoreApplication::processEvents();
                 QCOMPARE(shownNormally(window), reason != QSystemTrayIcon::MiddleClick);
                 QCOMPARE(window.form()->tabWidget->currentIndex(), 0);
@@ -106,35 +82,29 @@ private slots:
         MainWindow window;
         QTabWidget *tabs = window.form()->tabWidget;
         // The style entries show the window on their page, changing it only once.
-        const std::pair<const char *, QWidget *> styles[] = {{"标准样式设置", window.form()->tab_moban},
-                                                             {"视觉样式设置", window.form()->tab_visual},
-                                                             {"色调样式设置", window.form()->tab_bsd}};
-        for (const auto &[text, page] : styles) {
+        const QList<QWidget *> pages{window.form()->tab_moban, window.form()->tab_visual, window.form()->tab_bsd};
+        for (int i = 0; i < 3; ++i) {
             QVERIFY(putAway(window, true));
             QSignalSpy pageChanges(tabs, &QTabWidget::currentChanged);
             for (int time = 0; time < 2; ++time) {
                 window.hide();
-                entry(window, QString::fromUtf8(text))->trigger();
-                QVERIFY2(shownNormally(window) && tabs->currentWidget() == page, text);
+                entry(window, 2 + i)->trigger();
+                QVERIFY(shownNormally(window) && tabs->currentWidget() == pages.at(i));
             }
             QCOMPARE(pageChanges.count(), 1);
         }
         // The site entries open the site with "pc=tray" and leave the window hidden.
-        for (const char *text : {"打开官网", "CSV数据包下载"}) {
+        for (int index : {0, 5}) {
             QVERIFY(putAway(window, false));
             m_page.urls.opened.clear();
-            entry(window, QString::fromUtf8(text))->trigger();
+            entry(window, index)->trigger();
             QCOMPARE(m_page.urls.opened.size(), 1);
             QCOMPARE(m_page.urls.opened.first().adjusted(QUrl::RemoveQuery), QUrl(QString::fromLatin1(kProductSite)));
             QCOMPARE(QUrlQuery(m_page.urls.opened.first()).query(), QStringLiteral("pc=tray"));
             QVERIFY(!window.isVisible());
         }
-    }
-
-    void quitEndsTheProgram()
-    {
+        // "退出" ends a program whose window is hidden, with code 0.
         QProcess probe;
-        probe.setWorkingDirectory(m_page.cwd.path());
         probe.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--quit-probe")});
         QVERIFY2(probe.waitForFinished(15000), "the program kept running after 退出 was chosen");
         QCOMPARE(probe.exitStatus(), QProcess::NormalExit);
@@ -151,10 +121,17 @@ int main(int argc, char *argv[])
     }
     qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
-    if (argc > 1 && QByteArray(argv[1]) == "--quit-probe")
-        return quitProbe(app);
-    TestTray test;
-    return QTest::qExec(&test, argc, argv);
+    if (argc < 2 || QByteArray(argv[1]) != "--quit-probe") {
+        TestTray test;
+        return QTest::qExec(&test, argc, argv);
+    }
+    MainWindow window;
+    window.show();
+    QTimer::singleShot(300, &window, [&window] {
+        window.hide();
+        entry(window, 7)->trigger();
+    });
+    return app.exec();
 }
 
 #include "tst_tray.moc"
