@@ -1,5 +1,5 @@
-// Test support of the rendering suites: GIF files read back with giflib and
-// checked as animations, the symbol a renderer draws, and common settings.
+// Test support of the rendering suites: GIF files read back with giflib, the
+// symbol a renderer draws, and common settings.
 #ifndef VOPA_RENDERSUPPORT_H
 #define VOPA_RENDERSUPPORT_H
 
@@ -8,17 +8,22 @@
 
 namespace TestSupport {
 
-// A GIF file as giflib reads it; loopCount is -1 without a NETSCAPE2.0 block,
-// delay in hundredths, localMapSize 0 without a local colour map.
-struct GifFrameRecord { QRect rect; int localMapSize = 0, gceCount = 0, delay = -1, transparentIndex = -1, loopCount = -1; QImage image; };
-struct GifRecord { QString error; QSize screen; int globalMapSize = 0; QList<GifFrameRecord> frames; };
+// A GIF file as giflib reads it (empty when it cannot); loopCount is -1
+// without a NETSCAPE2.0 block, delay in hundredths, localMapSize 0 without a
+// local colour map.
+struct GifFrameRecord
+{
+    QRect rect;
+    int localMapSize = 0, gceCount = 0, delay = -1, transparentIndex = -1, loopCount = -1;
+    QImage image;
+};
+struct GifRecord
+{
+    QSize screen;
+    int globalMapSize = 0;
+    QList<GifFrameRecord> frames;
+};
 GifRecord readGif(const QString &path);
-
-// Empty when the GIF at `path` has the screen `size` and one full-screen frame
-// per entry of `delays` (milliseconds), each with its delay in hundredths in
-// its one control block, the loop block on the first frame only, and each
-// decoding to `text`; else what is wrong.
-QString checkAnimation(const QString &path, const QSize &size, const QList<int> &delays, const QString &text);
 
 // The symbol a renderer draws for these settings (hint 2, case sensitive).
 struct Symbol
@@ -28,18 +33,15 @@ struct Symbol
     QByteArray content;
     QrSymbolHolder holder;
     QrGrid grid;
-    // Inside the symbol and in no finder (with separator), alignment, timing or format area.
-    bool ordinary(int x, int y) const
-    {
-        return x >= 0 && y >= 0 && x < grid.width() && y < grid.width() && grid.finderArea(x, y, 8) == QrGrid::NoCorner
-               && !grid.inAlignmentArea(x, y) && !grid.inPlusZone(x, y);
-    }
-    // The first ordinary module, row by row, that passes `test`; (-1, -1) if none.
+    // The first module, row by row, outside the finders (with separator), the
+    // alignment patterns and the timing and format areas that passes `test`;
+    // (-1, -1) if none.
     QPoint find(const std::function<bool(int x, int y)> &test) const
     {
-        for (int p = 0, w = grid.width(); p < w * w; ++p)
-            if (ordinary(p % w, p / w) && test(p % w, p / w))
-                return QPoint(p % w, p / w);
+        for (int y = 0; y < grid.width(); ++y)
+            for (int x = 0; x < grid.width(); ++x)
+                if (grid.finderArea(x, y, 8) < 0 && !grid.inAlignmentArea(x, y) && !grid.inPlusZone(x, y) && test(x, y))
+                    return QPoint(x, y);
         return QPoint(-1, -1);
     }
 };
@@ -47,13 +49,20 @@ struct Symbol
 template <class Renderer>
 Renderer &setSymbol(Renderer &qr, const QByteArray &content, int version = 0, int level = 2, int size = 300)
 {
-    return qr.content = content, qr.version = version, qr.level = level, qr.size = size, qr;
+    qr.content = content;
+    qr.version = version;
+    qr.level = level;
+    qr.size = size;
+    return qr;
 }
 
 template <class Renderer>
 Renderer &setCaption(Renderer &qr, const QString &text, const QColor &color = Qt::black)
 {
-    return qr.isCode = true, qr.codeStr = text, qr.codeColor = color, qr;
+    qr.isCode = true;
+    qr.codeStr = text;
+    qr.codeColor = color;
+    return qr;
 }
 
 } // namespace TestSupport
