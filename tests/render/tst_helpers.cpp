@@ -62,7 +62,7 @@ private slots:
         // patterns (dark centre and ring, light between), clear of the finders.
         for (int version = 1; version <= 40; ++version) {
             const Symbol symbol("geometry", version, 0);
-        const QrGrid &g = symbol.grid;
+            const QrGrid &g = symbol.grid;
             const int w = g.width(), perSide = 2 + version / 7;
             QVERIFY(w == 17 + 4 * version && qrVersionFromWidth(w) == version);
             QCOMPARE(g.alignmentList(), alignmentPatternCenters(w));
