@@ -29,6 +29,14 @@ struct Request
 using Provider = std::function<QString(const Request &request)>;
 void setProvider(Provider provider);
 
+// Where a dialog starts when nothing is remembered: the user's pictures
+// folder, or the home folder when there is none.
+QString picturesFolder();
+
+// A file or folder dialog starts in `directory`, or in picturesFolder() when
+// it is empty; a proposed name without a folder is proposed there. The
+// request a provider sees holds that start.
+//
 // Open-file and folder dialogs are parented to a hidden dialog of `window`,
 // made for the one question and released after it, so that they stay modal
 // over the window without taking its place in the task bar.

@@ -20,8 +20,7 @@ MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent), ui(new Ui::MainWindow), manager(nullptr), dragging(false), dragOffset(0, 0),
       cacheDirPath(cacheDir()), styleGroup(nullptr), batchStyleGroup(nullptr),
       batchFormatGroup(nullptr), cameraTimer(nullptr), trayMenu(nullptr),
-      trayIcon(nullptr), minButton(nullptr), closeButton(nullptr), toolsMapper(nullptr), badgeMovie(nullptr),
-      proPage(nullptr), visualPage(nullptr), bsdPage(nullptr), svgPage(nullptr), lunkuoPage(nullptr)
+      trayIcon(nullptr), minButton(nullptr), closeButton(nullptr), toolsMapper(nullptr), badgeMovie(nullptr)
 {
     initAppResources();
     ui->setupUi(this);
@@ -114,7 +113,7 @@ void MainWindow::showLastPreview()
 {
     QString path = readStateFile(cacheDirPath, StateFile::LastPreview);
     if (path.isEmpty())
-        path = stateFilePath(cacheDirPath, QStringLiteral("pretest.png"));
+        path = stateFilePath(cacheDirPath, StateFile::PreviewFallback);
     showCodeFile(ui->qrenimgLabel, path, QSize(250, 250));
 }
 

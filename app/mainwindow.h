@@ -5,6 +5,7 @@
 #ifndef VOPA_MAINWINDOW_H
 #define VOPA_MAINWINDOW_H
 
+#include <QList>
 #include <QMainWindow>
 #include <QPixmap>
 #include <QPoint>
@@ -208,8 +209,9 @@ private:
     void setupHotKey();
     void setupStylePages();
     // Single generation in one style from its saved record.
-    template <typename Renderer>
     void generateCode(const QString &style);
+    // The style page of a style key ("pro", "visual", "bsd", "lunkuo", "svg").
+    StylePage *stylePage(const char *key) const;
     // The decode page's picture and result display.
     void showDecodePreview(const QImage &picture);
     void showDecodeResult(const QString &text);
@@ -230,11 +232,8 @@ private:
     QToolButton *closeButton;
     QSignalMapper *toolsMapper;
     QMovie *badgeMovie;
-    StylePage *proPage;
-    StylePage *visualPage;
-    StylePage *bsdPage;
-    StylePage *svgPage;
-    StylePage *lunkuoPage;
+    // The five style pages in the order of their tabs.
+    QList<StylePage *> stylePages;
 };
 
 #endif

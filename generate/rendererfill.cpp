@@ -51,6 +51,31 @@ double blockSize(int v, double low)
     return v < low ? low : (v > 50 ? 50.0 : double(v));
 }
 
+// The tone renderer's fields but the caption spacing, which the vector page,
+// previewed through this renderer, does not have.
+void fillTone(bsdQr &qr, const Settings &s, const QByteArray &content, const QString &caption)
+{
+    fillCommon(qr, s, content, caption);
+    qr.xt = clampInt(s.integer("qr_xt"), 0, 10);
+    qr.xtItem = clampInt(s.integer("qr_xtitem"), 0, 2);
+    qr.bgColor = named(s.text("qr_bgcolor"));
+    qr.ptColor = named(s.text("qr_ptcolor"));
+    qr.inptColor = named(s.text("qr_inptcolor"));
+    qr.isPlus = s.flag("qr_isplus");
+    qr.blockSize = blockSize(s.integer("qr_blocksize"), 10.0);
+    qr.block0 = named(s.text("qr_block_0"));
+    qr.block1 = named(s.text("qr_block_1"));
+    qr.alpha = s.integer("qr_balpha") * 0.01;
+}
+
+template <typename Renderer>
+bool renderWith(const Settings &s, const QByteArray &content, const QString &caption, const QString &path)
+{
+    Renderer qr;
+    fill(qr, s, content, caption);
+    return qr.create(path);
+}
+
 } // namespace
 
 Settings Settings::fromRecord(const StyleRecord::Read &record, const QString &styleKey, Caller caller)
@@ -141,6 +166,44 @@ QString outputExtension(const Settings &settings)
     return background.isEmpty() ? QStringLiteral("png") : StyleRecord::imageExtension(background);
 }
 
+QString outputExtension(const QString &styleKey, const Settings &settings, Caller caller)
+{
+    if (styleKey != QLatin1String("svg"))
+        return outputExtension(settings);
+    if (caller != Caller::Batch)
+        return QStringLiteral("png");
+    return settings.flag("qr_ispdf") ? QStringLiteral("pdf") : QStringLiteral("svg");
+}
+
+bool renderCode(const QString &styleKey, const Settings &settings, const QByteArray &content, const QString &caption,
+                Caller caller, const QString &path)
+{
+    if (styleKey == QLatin1String("pro"))
+        return renderWith<ProQrcode>(settings, content, caption, path);
+    if (styleKey == QLatin1String("visual"))
+        return renderWith<visualQr>(settings, content, caption, path);
+    if (styleKey == QLatin1String("bsd"))
+        return renderWith<bsdQr>(settings, content, caption, path);
+    if (styleKey == QLatin1String("lunkuo"))
+        return renderWith<lunkuoQr>(settings, content, caption, path);
+    if (styleKey != QLatin1String("svg"))
+        return false;
+    if (caller != Caller::Batch) {
+        bsdQr qr;
+        fillTone(qr, settings, content, caption);
+        return qr.create(path);
+    }
+    const bool pdf = settings.flag("qr_ispdf");
+    if (pdf) {
+        pdfQr qr;
+        fill(qr, settings, content, caption, caller, true);
+        return qr.create(path);
+    }
+    svgQr qr;
+    fill(qr, settings, content, caption, caller, false);
+    return qr.create(path);
+}
+
 void fill(ProQrcode &qr, const Settings &s, const QByteArray &content, const QString &caption)
 {
     fillCommon(qr, s, content, caption);
@@ -169,18 +232,8 @@ void fill(visualQr &qr, const Settings &s, const QByteArray &content, const QStr
 
 void fill(bsdQr &qr, const Settings &s, const QByteArray &content, const QString &caption)
 {
-    fillCommon(qr, s, content, caption);
-    qr.xt = clampInt(s.integer("qr_xt"), 0, 10);
-    qr.xtItem = clampInt(s.integer("qr_xtitem"), 0, 2);
+    fillTone(qr, s, content, caption);
     qr.codeSpac = clampInt(s.integer("qr_codespac"), 0, 200);
-    qr.bgColor = named(s.text("qr_bgcolor"));
-    qr.ptColor = named(s.text("qr_ptcolor"));
-    qr.inptColor = named(s.text("qr_inptcolor"));
-    qr.isPlus = s.flag("qr_isplus");
-    qr.blockSize = blockSize(s.integer("qr_blocksize"), 10.0);
-    qr.block0 = named(s.text("qr_block_0"));
-    qr.block1 = named(s.text("qr_block_1"));
-    qr.alpha = s.integer("qr_balpha") * 0.01;
 }
 
 void fill(lunkuoQr &qr, const Settings &s, const QByteArray &content, const QString &caption)

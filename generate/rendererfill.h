@@ -48,6 +48,17 @@ int encoderLevel(int index, int current);
 
 // "png", or the background's extension by StyleRecord::imageExtension.
 QString outputExtension(const Settings &settings);
+// The extension a code of the style is written with: a raster style's by its
+// background; the vector style's "svg" or "pdf" in a batch and "png" in its
+// preview.
+QString outputExtension(const QString &styleKey, const Settings &settings, Caller caller);
+
+// Draws one code of a style into `path`: a new renderer of the class that
+// draws the style for the caller (the vector page previews through the tone
+// renderer), filled by the rules below, created once. False when the
+// renderer fails or the key names no style.
+bool renderCode(const QString &styleKey, const Settings &settings, const QByteArray &content, const QString &caption,
+                Caller caller, const QString &path);
 
 void fill(ProQrcode &qr, const Settings &settings, const QByteArray &content, const QString &caption);
 void fill(visualQr &qr, const Settings &settings, const QByteArray &content, const QString &caption);

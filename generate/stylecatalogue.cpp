@@ -17,7 +17,7 @@ const char kBackgroundFailure[] = "背景图导出失败";
 
 QList<Style> makeStyles()
 {
-    Style pro{"pro", "tab_moban", "create_style.cache", "export_style.cache", "pro_setting.json", "pretest",
+    Style pro{"pro", 0, "tab_moban", "create_style.cache", "export_style.cache", "pro_setting.json", "pretest",
               "default_dir_export.cache", "default_dir_import.cache",
               "preview_qrcode", "save_setting", "exportButton", "importButton", "resetProButton",
               {{"qr_size", S, "qrsizeSlider", 300},         {"qr_version", S, "verSlider", 0},
@@ -42,7 +42,7 @@ QList<Style> makeStyles()
                {"tool_fgimg", "input_fgimg", "qr_fgimg", "二维码前景图", "default_dir_fgimg.cache", "vopa_fgimg.png",
                 "前景图导出失败"}}};
 
-    Style visual{"visual", "tab_visual", "visual_style.cache", "export_visual.cache", "visual_setting.json",
+    Style visual{"visual", 1, "tab_visual", "visual_style.cache", "export_visual.cache", "visual_setting.json",
                  "pretest_visual", "default_visual_export.cache", "default_visual_import.cache",
                  "preview_vqrcode", "save_vsetting", "vexportButton", "vimportButton", "resetVisualButton",
                  {{"qr_size", S, "vsizeSlider", 300},     {"qr_version", S, "vverSlider", 0},
@@ -57,7 +57,7 @@ QList<Style> makeStyles()
                  {{"tool_vbgimg", "input_vbgimg", "qr_bgimg", kImageCaption, "default_dir_vbgimg.cache", nullptr,
                    kBackgroundFailure}}};
 
-    Style bsd{"bsd", "tab_bsd", "bsd_style.cache", "export_bsd.cache", "bsd_setting.json", "pretest_bsd",
+    Style bsd{"bsd", 2, "tab_bsd", "bsd_style.cache", "export_bsd.cache", "bsd_setting.json", "pretest_bsd",
               "default_bsd_export.cache", "default_bsd_import.cache",
               "preview_bqrcode", "save_bsetting", "bexportButton", "bimportButton", "resetBsdButton",
               {{"qr_size", S, "bsizeSlider", 300},          {"qr_version", S, "bverSlider", 0},
@@ -79,7 +79,7 @@ QList<Style> makeStyles()
               {{"tool_bbgimg", "input_bbgimg", "qr_bgimg", kImageCaption, "default_dir_bbgimg.cache", nullptr,
                 kBackgroundFailure}}};
 
-    Style lunkuo{"lunkuo", "tab_lunkuo", "lunkuo_style.cache", "export_lunkuo.cache", "lunkuo_setting.json",
+    Style lunkuo{"lunkuo", 4, "tab_lunkuo", "lunkuo_style.cache", "export_lunkuo.cache", "lunkuo_setting.json",
                  "pretest_lunkuo", "default_lunkuo_export.cache", "default_lunkuo_import.cache",
                  "preview_lkqrcode", "save_lksetting", "lkexportButton", "lkimportButton", "resetLkButton",
                  {{"qr_size", S, "lksizeSlider", 300},          {"qr_version", S, "lkverSlider", 0},
@@ -100,7 +100,7 @@ QList<Style> makeStyles()
                  {{"tool_lkbgimg", "input_lkbgimg", "qr_bgimg", kImageCaption, "default_dir_lkbgimg.cache", nullptr,
                    kBackgroundFailure}}};
 
-    Style svg{"svg", "tab_svg", "svg_style.cache", "export_svg.cache", "svg_setting.json", "pretest_svg",
+    Style svg{"svg", 3, "tab_svg", "svg_style.cache", "export_svg.cache", "svg_setting.json", "pretest_svg",
               "default_svg_export.cache", "default_svg_import.cache",
               "preview_svg_qrcode", "save_svg_setting", "svg_exportButton", "svg_importButton", "resetSvgButton",
               {{"qr_size", S, "svg_sizeSlider", 300},          {"qr_version", S, "svg_verSlider", 0},
@@ -135,6 +135,14 @@ const Style *find(const QString &key)
 {
     for (const Style &style : styles())
         if (key == QLatin1String(style.key))
+            return &style;
+    return nullptr;
+}
+
+const Style *findByButton(int id)
+{
+    for (const Style &style : styles())
+        if (style.buttonId == id)
             return &style;
     return nullptr;
 }

@@ -61,6 +61,7 @@ struct ImagePicker
 struct Style
 {
     const char *key;          // "pro", "visual", "bsd", "svg", "lunkuo"
+    int buttonId;             // the style's id in the generation pages' button groups
     const char *page;         // the tab page
     const char *recordFile;   // the style's settings record
     const char *exportFile;   // the record as a package stores it
@@ -84,6 +85,8 @@ struct Style
 const QList<Style> &styles();
 // The style of a key, null for an unknown key.
 const Style *find(const QString &key);
+// The style of a generation page's style button, null for an unknown id.
+const Style *findByButton(int id);
 
 } // namespace StyleCatalogue
 

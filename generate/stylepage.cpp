@@ -1,13 +1,26 @@
 #include "stylepage.h"
 
+#include "codelabel.h"
+#include "dialogs.h"
 #include "helpers.h"
+#include "rasteroutput.h"
+#include "rendererfill.h"
 #include "statefiles.h"
 #include "stylerecord.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDate>
+#include <QDialog>
+#include <QEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QTextEdit>
+#include <QPushButton>
 #include <QSlider>
+#include <QtDebug>
 
 using StyleCatalogue::Kind;
 
@@ -33,6 +46,17 @@ const char *widgetClass(Kind kind)
     return "QLineEdit";
 }
 
+// What a preview encodes when the single-generate page has no text.
+const char kSampleContent[] = "https://m.vopa.example/?test=pc";
+const char kPreviewCaption[] = "vopa-123456789";
+
+QString sliderText(const StyleCatalogue::Slider &row, int value)
+{
+    if (row.format)
+        return QString::fromUtf8(row.format).arg(value);
+    return value == 0 ? QStringLiteral("自动") : QStringLiteral("版本%1").arg(value);
+}
+
 } // namespace
 
 StylePage::StylePage(const StyleCatalogue::Style &style, QWidget *window, const QString &cacheDirPath)
@@ -44,18 +68,56 @@ StylePage::StylePage(const StyleCatalogue::Style &style, QWidget *window, const 
     for (const char *button : {style.previewButton, style.saveButton, style.exportButton, style.importButton,
                                style.resetButton})
         requireWidget(window, button, "QAbstractButton");
-    for (const StyleCatalogue::Slider &slider : style.sliders) {
-        requireWidget(window, slider.slider, "QSlider");
-        requireWidget(window, slider.label, "QLabel");
+    for (const StyleCatalogue::Slider &slider : style.sliders)
+        m_sliders.append({&slider, static_cast<QSlider *>(requireWidget(window, slider.slider, "QSlider")),
+                          static_cast<QLabel *>(requireWidget(window, slider.label, "QLabel"))});
+    for (const StyleCatalogue::ColourPicker &picker : style.colours)
+        m_pickers.append({static_cast<QAbstractButton *>(requireWidget(window, picker.button, "QAbstractButton")),
+                          static_cast<QLineEdit *>(requireWidget(window, picker.field, "QLineEdit")), nullptr});
+    for (const StyleCatalogue::ImagePicker &picker : style.images)
+        m_pickers.append({static_cast<QAbstractButton *>(requireWidget(window, picker.button, "QAbstractButton")),
+                          static_cast<QLineEdit *>(requireWidget(window, picker.field, "QLineEdit")), &picker});
+    m_previewButton = static_cast<QAbstractButton *>(requireWidget(window, style.previewButton, "QAbstractButton"));
+    m_content = static_cast<QTextEdit *>(requireWidget(window, "qrcodeText", "QTextEdit"));
+    // What the preview dialog is sized from.
+    for (const char *key : {"qr_size", "qr_codefontsize", "qr_iscode"})
+        if (!fieldWidget(key))
+            qFatal("style page: %s has no %s", style.key, key);
+    keepWheelForScrolling();
+}
+
+QWidget *StylePage::fieldWidget(const char *key) const
+{
+    for (const BoundField &bound : m_fields)
+        if (qstrcmp(bound.field->key, key) == 0)
+            return bound.widget;
+    return nullptr;
+}
+
+// A page is scrolled with the wheel: a slider or a list that the pointer
+// passes over must not change a setting on the way. They take the wheel only
+// once they have focus (a click or Tab gives it).
+void StylePage::keepWheelForScrolling()
+{
+    QList<QWidget *> controls;
+    for (QSlider *slider : m_page->findChildren<QSlider *>())
+        controls.append(slider);
+    for (QComboBox *combo : m_page->findChildren<QComboBox *>())
+        controls.append(combo);
+    for (QWidget *control : controls) {
+        control->setFocusPolicy(Qt::StrongFocus);
+        control->installEventFilter(this);
     }
-    for (const StyleCatalogue::ColourPicker &picker : style.colours) {
-        requireWidget(window, picker.button, "QAbstractButton");
-        requireWidget(window, picker.field, "QLineEdit");
+}
+
+bool StylePage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Wheel && !static_cast<QWidget *>(watched)->hasFocus()) {
+        // Ignored, so that it travels on to the scroll area.
+        event->ignore();
+        return true;
     }
-    for (const StyleCatalogue::ImagePicker &picker : style.images) {
-        requireWidget(window, picker.button, "QAbstractButton");
-        requireWidget(window, picker.field, "QLineEdit");
-    }
+    return QObject::eventFilter(watched, event);
 }
 
 QJsonObject StylePage::collect() const
@@ -104,4 +166,128 @@ bool StylePage::saveSetting(const QString &mode)
 void StylePage::save()
 {
     showMessage(saveSetting(QStringLiteral("save")) ? QStringLiteral("保存成功") : QStringLiteral("保存失败，请重试"));
+}
+
+void StylePage::showSliderValue(QSlider *slider, int value)
+{
+    for (const BoundSlider &bound : m_sliders)
+        if (bound.slider == slider)
+            bound.label->setText(sliderText(*bound.row, value));
+}
+
+const StylePage::BoundPicker *StylePage::picker(QAbstractButton *button) const
+{
+    for (const BoundPicker &bound : m_pickers)
+        if (bound.button == button)
+            return &bound;
+    return nullptr;
+}
+
+void StylePage::pickColour(QAbstractButton *button)
+{
+    const BoundPicker *bound = picker(button);
+    if (!bound || bound->image)
+        return;
+    const QString text = bound->field->text();
+    // A text that names no colour starts the dialog on an invalid colour.
+    QColor start(Qt::black);
+    if (!text.isEmpty())
+        start.setNamedColor(text);
+    const QColor chosen = Dialogs::getColor(start);
+    if (chosen.isValid())
+        bound->field->setText(chosen.name());
+}
+
+void StylePage::pickImage(QAbstractButton *button)
+{
+    const BoundPicker *bound = picker(button);
+    if (!bound || !bound->image)
+        return;
+    const QString folderFile = QString::fromLatin1(bound->image->folderFile);
+    const QString file = Dialogs::getOpenFileName(m_window, QString::fromUtf8(bound->image->caption),
+                                                  readStateFile(m_cacheDirPath, folderFile),
+                                                  QStringLiteral("Image Files(*.png *.gif *.jpg *.jpeg)"));
+    if (file.isEmpty())
+        return;
+    rememberFileFolder(m_cacheDirPath, folderFile, file);
+    bound->field->setText(file);
+}
+
+void StylePage::preview()
+{
+    m_previewButton->setEnabled(false);
+    const QJsonObject values = collect();
+
+    // The picture area, from the sliders as they stand or from a background
+    // that loads.
+    int width = static_cast<QSlider *>(fieldWidget("qr_size"))->value();
+    int height = width;
+    if (static_cast<QCheckBox *>(fieldWidget("qr_iscode"))->isChecked())
+        height += 2 * static_cast<QSlider *>(fieldWidget("qr_codefontsize"))->value();
+    const QString background = values.value(QStringLiteral("qr_bgimg")).toString();
+    QImage backgroundPicture;
+    if (!background.isEmpty() && RasterOutput::loadImage(background, &backgroundPicture)) {
+        width = backgroundPicture.width();
+        height = backgroundPicture.height();
+    }
+    backgroundPicture = QImage();
+
+    // Application-modal and released when closed, with the movie it shows.
+    auto *dialog = new QDialog(m_window, Qt::Dialog);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->setWindowTitle(QStringLiteral("预览二维码"));
+    dialog->resize(width, height + 40);
+
+    const QString text = m_content->toPlainText();
+    const QByteArray content = text.isEmpty() ? QByteArray(kSampleContent) : text.toUtf8();
+    const QString key = QString::fromLatin1(m_style.key);
+    const Filling::Settings settings = Filling::Settings::fromValues(values.toVariantMap());
+    const QString extension = Filling::outputExtension(key, settings, Filling::Caller::Preview);
+    const QString path =
+        stateFilePath(m_cacheDirPath, QString::fromLatin1(m_style.previewFile) + QLatin1Char('.') + extension);
+
+    auto *label = new QLabel(dialog);
+    bool shown = Filling::renderCode(key, settings, content, QString::fromLatin1(kPreviewCaption),
+                                     Filling::Caller::Preview, path);
+    if (shown && (key == QLatin1String("svg") || (key == QLatin1String("bsd") && extension != QLatin1String("gif"))))
+        qDebug().noquote() << path;
+    shown = shown && showCodeFile(label, path, QSize());
+    if (shown)
+        writeStateFile(m_cacheDirPath, StateFile::LastPreview, path);
+    else
+        label->setText(QStringLiteral("生成二维码失败，请重试"));
+    label->adjustSize();
+
+    auto *saveAs = new QPushButton(QStringLiteral("另存为"), dialog);
+    saveAs->setGeometry(0, height, width, 40);
+    connect(saveAs, SIGNAL(clicked()), m_window, SLOT(slot_preview_saveto()), Qt::DirectConnection);
+
+    dialog->show();
+    m_previewButton->setEnabled(true);
+}
+
+void StylePage::saveLastPreview(QWidget *window, const QString &cacheDirPath)
+{
+    const QString source = readStateFile(cacheDirPath, StateFile::LastPreview);
+    if (source.isEmpty()) {
+        showMessage(QStringLiteral("预览图无效，请重试"));
+        return;
+    }
+    saveCodeAs(window, source, QStringLiteral("vopa_qrcode_") + QDate::currentDate().toString("yyyy_MM_dd"));
+}
+
+void saveCodeAs(QWidget *window, const QString &source, const QString &baseName)
+{
+    QString extension = fileSuffix(source);
+    if (extension != QLatin1String("gif") && extension != QLatin1String("png") && extension != QLatin1String("jpg"))
+        extension = QStringLiteral("png");
+    const QString target = Dialogs::getSaveFileName(
+        window, QCoreApplication::translate("MainWindow", "图片另存为"), baseName + QLatin1Char('.') + extension,
+        QCoreApplication::translate("MainWindow", "Images (*.png *.gif *.jpg)"));
+    if (target.isEmpty())
+        return;
+    // Byte for byte: the chosen name's suffix converts nothing.
+    if (!copyFile(source, target))
+        showMessage(QStringLiteral("保存失败，请重试"));
 }

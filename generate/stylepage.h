@@ -10,6 +10,12 @@
 #include <QObject>
 #include <QString>
 
+class QAbstractButton;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QTextEdit;
+class QSlider;
 class QWidget;
 
 class StylePage : public QObject
@@ -31,20 +37,63 @@ public:
     // The save button: saves and tells the outcome.
     void save();
 
+    // A slider of this page moved: its value label shows the value in the
+    // slider's format.
+    void showSliderValue(QSlider *slider, int value);
+    // A colour button of this page: its field gets the colour the user picks.
+    void pickColour(QAbstractButton *button);
+    // An image button of this page: its field gets the picture the user
+    // picks, and the button remembers the picture's folder.
+    void pickImage(QAbstractButton *button);
+    // Renders a code with the page's current values into the page's preview
+    // file and shows it in a preview dialog with a "另存为" button.
+    void preview();
+
+    // "另存为" of every preview dialog: copies the last successful preview to
+    // a file the user names.
+    static void saveLastPreview(QWidget *window, const QString &cacheDirPath);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     struct BoundField
     {
         const StyleCatalogue::Field *field;
         QWidget *widget;
     };
+    struct BoundSlider
+    {
+        const StyleCatalogue::Slider *row;
+        QSlider *slider;
+        QLabel *label;
+    };
+    struct BoundPicker
+    {
+        QAbstractButton *button;
+        QLineEdit *field;
+        const StyleCatalogue::ImagePicker *image; // null for a colour picker
+    };
 
     QJsonObject collect() const;
+    QWidget *fieldWidget(const char *key) const;
+    const BoundPicker *picker(QAbstractButton *button) const;
+    void keepWheelForScrolling();
 
     const StyleCatalogue::Style &m_style;
     QWidget *m_window;
     QString m_cacheDirPath;
     QWidget *m_page;
     QList<BoundField> m_fields;
+    QList<BoundSlider> m_sliders;
+    QList<BoundPicker> m_pickers;
+    QAbstractButton *m_previewButton;
+    QTextEdit *m_content;
 };
+
+// Asks where to save a copy of a code file, proposing `baseName` and the
+// file's extension ("gif", "png" or "jpg"; "png" for any other), and copies
+// it there byte for byte; a failed copy is told.
+void saveCodeAs(QWidget *window, const QString &source, const QString &baseName);
 
 #endif

@@ -11,6 +11,11 @@ namespace StateFile {
 constexpr char UpdateReply[] = "check.cache";
 constexpr char LastPreview[] = "pretest_last.cache";
 constexpr char LastCode[] = "qrencode_last.cache";
+// What start-up shows and the save button copies before anything is recorded.
+constexpr char PreviewFallback[] = "pretest.png";
+constexpr char CodeFallback[] = "qrencode.png";
+// The generated code, before its extension.
+constexpr char CodeFile[] = "qrencode.";
 
 // Remembered folders: the decode page's picture, the batch decode source and
 // results, the batch generation CSV file and save folder.

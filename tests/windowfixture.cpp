@@ -3,10 +3,17 @@
 #include "helpers.h"
 
 #include <QDesktopServices>
+#include <QDir>
 
 void PageFixture::enter()
 {
     cwd.enter();
+    // Dialogs with nothing remembered start in the user's folders.
+    m_home = qgetenv("HOME");
+    m_config = qgetenv("XDG_CONFIG_HOME");
+    QDir().mkpath(home());
+    qputenv("HOME", QFile::encodeName(home()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home() + "/.config"));
     messages.clear();
     buttons.clear();
     requests.clear();
@@ -30,5 +37,13 @@ void PageFixture::leave()
     Dialogs::setProvider(nullptr);
     for (const char *scheme : {"http", "https", "file", "ftp", "mailto", "javascript", "data", ""})
         QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+    const auto restore = [](const char *name, const QByteArray &value) {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    };
+    restore("HOME", m_home);
+    restore("XDG_CONFIG_HOME", m_config);
     cwd.leave();
 }

@@ -30,6 +30,9 @@ public:
     void leave();
 
     QString file(const QString &name) const { return cwd.file(name); }
+    // The user's home during the test: an empty folder "home" in the cache
+    // folder, with no folder settings of its own.
+    QString home() const { return cwd.file(QStringLiteral("home")); }
 
     TestCwd cwd;
     QStringList messages;            // the text of every box
@@ -37,6 +40,9 @@ public:
     QList<Dialogs::Request> requests; // every dialog asked
     QStringList answers;             // the next dialogs' answers; none left means cancel
     UrlCatcher urls;                 // every address handed to the desktop
+
+private:
+    QByteArray m_home, m_config;
 };
 
 #endif
