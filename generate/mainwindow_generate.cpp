@@ -6,6 +6,7 @@
 #include "helpers.h"
 #include "rendererfill.h"
 #include "statefiles.h"
+#include "statistics.h"
 #include "stylepage.h"
 #include "stylerecord.h"
 #include "ui_mainwindow.h"
@@ -81,9 +82,33 @@ void MainWindow::slot_create_thread_viewer(QString type, QString message)
     Q_UNUSED(message);
 }
 
+namespace {
+
+void showStatistics(Ui::MainWindow *ui)
+{
+    const int created = readCacheCounter(StateFile::CreateCounter);
+    const int decoded = readCacheCounter(StateFile::DecodeCounter);
+    ui->label_create_statis->setText(Statistics::countText(created));
+    ui->label_jiema_statis->setText(Statistics::countText(decoded));
+    ui->label_price_statis->setText(Statistics::priceText(created, decoded));
+    const QPixmap picture(QStringLiteral(":/images/images/pc-zs.jpg"));
+    ui->label_wxzsm->clear();
+    if (!picture.isNull())
+        ui->label_wxzsm->setPixmap(picture.scaled(190, 190, Qt::KeepAspectRatio, Qt::FastTransformation));
+}
+
+} // namespace
+
 void MainWindow::on_tabWidget_currentChanged(int index)
 {
     Q_UNUSED(index);
+    // A style page shows its saved record, the statistics page fresh counters.
+    QWidget *current = ui->tabWidget->currentWidget();
+    for (StylePage *page : stylePages)
+        if (page->page() == current)
+            return page->load();
+    if (current == ui->tab_statis)
+        showStatistics(ui);
 }
 
 void MainWindow::on_toolButton_csv_clicked()

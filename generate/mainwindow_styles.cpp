@@ -62,14 +62,17 @@ void MainWindow::on_preview_qrcode_clicked()
 
 void MainWindow::on_exportButton_clicked()
 {
+    stylePage("pro")->exportPackage();
 }
 
 void MainWindow::on_importButton_clicked()
 {
+    stylePage("pro")->importPackage();
 }
 
 void MainWindow::on_resetProButton_clicked()
 {
+    stylePage("pro")->reset();
 }
 
 void MainWindow::on_tool_bgcolor_clicked()
@@ -189,14 +192,17 @@ void MainWindow::on_save_vsetting_clicked()
 
 void MainWindow::on_vexportButton_clicked()
 {
+    stylePage("visual")->exportPackage();
 }
 
 void MainWindow::on_vimportButton_clicked()
 {
+    stylePage("visual")->importPackage();
 }
 
 void MainWindow::on_resetVisualButton_clicked()
 {
+    stylePage("visual")->reset();
 }
 
 void MainWindow::on_bsizeSlider_valueChanged(int value)
@@ -276,14 +282,17 @@ void MainWindow::on_save_bsetting_clicked()
 
 void MainWindow::on_bexportButton_clicked()
 {
+    stylePage("bsd")->exportPackage();
 }
 
 void MainWindow::on_bimportButton_clicked()
 {
+    stylePage("bsd")->importPackage();
 }
 
 void MainWindow::on_resetBsdButton_clicked()
 {
+    stylePage("bsd")->reset();
 }
 
 void MainWindow::on_svg_sizeSlider_valueChanged(int value)
@@ -353,14 +362,17 @@ void MainWindow::on_save_svg_setting_clicked()
 
 void MainWindow::on_svg_exportButton_clicked()
 {
+    stylePage("svg")->exportPackage();
 }
 
 void MainWindow::on_svg_importButton_clicked()
 {
+    stylePage("svg")->importPackage();
 }
 
 void MainWindow::on_resetSvgButton_clicked()
 {
+    stylePage("svg")->reset();
 }
 
 void MainWindow::on_lksizeSlider_valueChanged(int value)
@@ -430,12 +442,15 @@ void MainWindow::on_save_lksetting_clicked()
 
 void MainWindow::on_lkexportButton_clicked()
 {
+    stylePage("lunkuo")->exportPackage();
 }
 
 void MainWindow::on_lkimportButton_clicked()
 {
+    stylePage("lunkuo")->importPackage();
 }
 
 void MainWindow::on_resetLkButton_clicked()
 {
+    stylePage("lunkuo")->reset();
 }

@@ -6,6 +6,7 @@
 #include "rasteroutput.h"
 #include "rendererfill.h"
 #include "statefiles.h"
+#include "stylepackage.h"
 #include "stylerecord.h"
 
 #include <QAbstractButton>
@@ -15,6 +16,7 @@
 #include <QDate>
 #include <QDialog>
 #include <QEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTextEdit>
@@ -290,4 +292,93 @@ void saveCodeAs(QWidget *window, const QString &source, const QString &baseName)
     // Byte for byte: the chosen name's suffix converts nothing.
     if (!copyFile(source, target))
         showMessage(QStringLiteral("保存失败，请重试"));
+}
+
+void StylePage::setField(const BoundField &bound, const QVariant &value)
+{
+    switch (bound.field->kind) {
+    case Kind::Slider: static_cast<QSlider *>(bound.widget)->setValue(StyleRecord::integerOf(value)); break;
+    case Kind::Combo: static_cast<QComboBox *>(bound.widget)->setCurrentIndex(StyleRecord::integerOf(value)); break;
+    // Coordinates too go in as text: a number as its decimal text.
+    case Kind::Text:
+    case Kind::IntegerText: static_cast<QLineEdit *>(bound.widget)->setText(value.toString()); break;
+    case Kind::Check: static_cast<QCheckBox *>(bound.widget)->setChecked(value.toBool()); break;
+    }
+}
+
+void StylePage::load()
+{
+    const StyleRecord::Read record =
+        StyleRecord::readFile(stateFilePath(m_cacheDirPath, QLatin1String(m_style.recordFile)));
+    if (!record.valid)
+        return;
+    for (const BoundField &bound : m_fields)
+        setField(bound, record.values.value(QLatin1String(bound.field->key)));
+}
+
+void StylePage::reset()
+{
+    for (const BoundField &bound : m_fields)
+        setField(bound, bound.field->reset);
+}
+
+void StylePage::exportPackage()
+{
+    const QString folderFile = QLatin1String(m_style.exportFolderFile);
+    const QString folder = Dialogs::getExistingDirectory(
+        m_window, QCoreApplication::translate("MainWindow", "导出到"), readStateFile(m_cacheDirPath, folderFile));
+    if (folder.isEmpty())
+        return;
+    writeStateFile(m_cacheDirPath, folderFile, folder);
+    if (!saveSetting(QStringLiteral("export"))) {
+        showMessage(QStringLiteral("保存设置时失败，请重试"));
+        return;
+    }
+    QMap<QString, QString> pictures;
+    for (const BoundPicker &bound : m_pickers)
+        if (bound.image)
+            pictures.insert(QLatin1String(bound.image->key), bound.field->text());
+    const QString failures =
+        StylePackage::writePackage(StylePackage::exportCopies(m_style, m_cacheDirPath, pictures), folder);
+    showMessage(failures.isEmpty() ? QStringLiteral("导出成功") : failures);
+}
+
+void StylePage::importPackage()
+{
+    const QString folderFile = QLatin1String(m_style.importFolderFile);
+    const QString file = Dialogs::getOpenFileName(
+        m_window, QCoreApplication::translate("MainWindow", "json样式文件"), readStateFile(m_cacheDirPath, folderFile),
+        QCoreApplication::translate("MainWindow", "Image Files(*.json)"));
+    if (file.isEmpty())
+        return;
+    rememberFileFolder(m_cacheDirPath, folderFile, file, false);
+    const StylePackage::Settings settings = StylePackage::readSettings(file);
+    if (!settings.error.isEmpty()) {
+        showMessage(settings.error);
+        return;
+    }
+    // The pictures a package names lie beside its settings file. The standard
+    // page takes every picture name; the other pages keep their background
+    // when the package names none.
+    const QString folder = QFileInfo(file).absolutePath();
+    const bool keepUnnamedPictures = qstrcmp(m_style.key, "pro") != 0;
+    for (const BoundField &bound : m_fields) {
+        const QVariant value = settings.values.value(QLatin1String(bound.field->key));
+        if (!isPictureKey(bound.field->key)) {
+            setField(bound, value);
+            continue;
+        }
+        const QString path = StylePackage::picturePath(folder, value.toString());
+        if (!path.isEmpty() || !keepUnnamedPictures)
+            setField(bound, path);
+    }
+    m_previewButton->click();
+}
+
+bool StylePage::isPictureKey(const char *key) const
+{
+    for (const StyleCatalogue::ImagePicker &image : m_style.images)
+        if (qstrcmp(image.key, key) == 0)
+            return true;
+    return false;
 }

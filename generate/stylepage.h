@@ -49,6 +49,17 @@ public:
     // file and shows it in a preview dialog with a "另存为" button.
     void preview();
 
+    // The page became current: its widgets take the values of its saved
+    // record; no record or an invalid one changes nothing.
+    void load();
+    // "还原": the widgets take the built-in values; nothing is written.
+    void reset();
+    // "导出": the page's settings, cover and pictures into a folder the user
+    // chooses, as a style package.
+    void exportPackage();
+    // "导入": a package's settings file into the widgets, then a preview.
+    void importPackage();
+
     // "另存为" of every preview dialog: copies the last successful preview to
     // a file the user names.
     static void saveLastPreview(QWidget *window, const QString &cacheDirPath);
@@ -76,7 +87,11 @@ private:
     };
 
     QJsonObject collect() const;
+    // Sets a widget through its own setter, from a record value read by the
+    // record reading rule.
+    static void setField(const BoundField &bound, const QVariant &value);
     QWidget *fieldWidget(const char *key) const;
+    bool isPictureKey(const char *key) const;
     const BoundPicker *picker(QAbstractButton *button) const;
     void keepWheelForScrolling();
 

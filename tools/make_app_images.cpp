@@ -1,12 +1,14 @@
 // Draws the program's own pictures: the combo-box arrow, the check-box and
 // radio-button indicators, the sample code of the decode page, the tray and
-// menu icons (into icon/), the version badges and the web tools background.
+// menu icons (into icon/), the version badges, the web tools background and
+// the statistics page's help picture.
 // Usage: make_app_images OUTPUT_FOLDER   (the folder resources/images)
 #include "gifimage.h"
 #include "helpers.h"
 #include "proqrcode.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QLinearGradient>
 #include <QRadialGradient>
@@ -260,5 +262,21 @@ int main(int argc, char **argv)
     ok = ok && saveGif({badgeFrame(true, true), badgeFrame(true, false)}, 100, dir + "/vnew-icon.gif");
 
     ok = ok && toolsBackground().save(dir + "/tools_bg.jpg", "JPG", 88);
+
+    // The statistics page's help picture: the product site with a word of thanks under it.
+    ProQrcode thanks;
+    thanks.content = QByteArray(kProductSite);
+    thanks.size = 360;
+    thanks.margin = 20;
+    thanks.level = 1;
+    thanks.xt = 1;
+    thanks.fgColor = QColor("#1F4E79");
+    thanks.isCode = true;
+    thanks.codeStr = QStringLiteral("感谢支持");
+    thanks.codeFontSize = 20;
+    thanks.codeColor = QColor("#1F4E79");
+    const QString thanksPng = dir + "/pc-zs.png";
+    ok = ok && thanks.create(thanksPng) && QImage(thanksPng).save(dir + "/pc-zs.jpg", "JPG", 90);
+    QFile::remove(thanksPng);
     return ok ? 0 : 1;
 }

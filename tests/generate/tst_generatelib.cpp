@@ -4,6 +4,8 @@
 #include "lunkuoqr.h"
 #include "proqrcode.h"
 #include "rendererfill.h"
+#include "statistics.h"
+#include "stylepackage.h"
 #include "stylerecord.h"
 #include "testsupport.h"
 #include "vectorqr.h"
@@ -189,6 +191,56 @@ private slots:
         svgQr svg;
         Filling::fill(svg, settingsOf(big, "svg", Caller::Preview), "x", "", Caller::Preview, false);
         QCOMPARE((QList<double>{double(svg.size), svg.blockSize, double(svg.codeFontSize)}), (QList<double>{100, 50, 200}));
+    }
+
+    void statisticsTexts()
+    {
+        const QList<std::tuple<int, int, QString>> cases = {
+            {0, 0, "0 * 0.004 = 0元"}, {3, 2, "5 * 0.004 = 0.02元"}, {12345, 0, "12345 * 0.004 = 49.38元"},
+            {0, 1234567, "1234567 * 0.004 = 4938.27元"}, {200000000, 50000000, "250000000 * 0.004 = 1e+06元"},
+            {1, 0, "1 * 0.004 = 0.004元"}, {-7, 0, "-7 * 0.004 = -0.028元"},
+            // Two large counters do not wrap to a negative price.
+            {INT_MAX, INT_MAX, "4294967294 * 0.004 = 1.71799e+07元"}};
+        for (const auto &[created, decoded, text] : cases)
+            QCOMPARE(Statistics::priceText(created, decoded), text);
+        QCOMPARE(Statistics::countText(-7) + Statistics::countText(0), QStringLiteral("-7 个0 个"));
+    }
+
+    void packageFormat()
+    {
+        // What a package's settings file gives an import: values, or the reason it cannot be used.
+        const QList<QPair<QByteArray, QString>> files = {
+            {"", "json文件读取失败"}, {QByteArray("\0{}", 3), "json文件读取失败"}, {"{\"qr_size\":", "json文件解析失败"},
+            {"[1]", "json文件格式失败"}, {"{}", ""}};
+        for (const auto &file : files) {
+            QVERIFY(TestSupport::writeBytes(m_cwd.file("s.json"), file.first));
+            QCOMPARE(StylePackage::readSettings(m_cwd.file("s.json")).error, file.second);
+        }
+        QCOMPARE(StylePackage::readSettings(m_cwd.file("none.json")).error, QStringLiteral("json文件读取失败"));
+        QVERIFY(TestSupport::writeBytes(m_cwd.file("s.json"), "{\"qr_bgx\":25}"));
+        QCOMPARE(StylePackage::readSettings(m_cwd.file("s.json")).values.value("qr_bgx").toString(), QStringLiteral("25"));
+
+        // A picture name is a bare file name beside the settings file, or nothing.
+        QCOMPARE(StylePackage::picturePath("/pk", "vopa_logo.png"), QStringLiteral("/pk/vopa_logo.png"));
+        for (const char *name : {"", "..", ".", "../x.png", "/etc/passwd", "sub/x.png", "sub\\x.png", "C:x.png"})
+            QVERIFY2(StylePackage::picturePath("/pk", name).isEmpty(), name);
+
+        // The files of an export, in order: cover and background by the background's extension, then
+        // logo, foreground, settings; each with its failure text.
+        const auto copies = [](const char *style, const QMap<QString, QString> &pictures) {
+            QStringList lines;
+            for (const StylePackage::Copy &copy : StylePackage::exportCopies(*StyleCatalogue::find(style), "/c", pictures))
+                lines << copy.source + " > " + copy.name + " " + copy.failure;
+            return lines;
+        };
+        QCOMPARE(copies("pro", {{"qr_bgimg", "/p/bg.jpeg"}, {"qr_logo", "/p/l.jpg"}, {"qr_fgimg", ""}}),
+                 (QStringList{"/c/pretest.jpg > vopa_cover.jpg 预览图导出失败", "/p/bg.jpeg > vopa_bgimg.jpg 背景图导出失败",
+                              "/p/l.jpg > vopa_logo.png LOGO导出失败", "/c/export_style.cache > pro_setting.json 配置文件导出失败"}));
+        QCOMPARE(copies("visual", {{"qr_bgimg", "/p/bg.JPG"}}).mid(0, 2),
+                 (QStringList{"/c/pretest_visual.png > vopa_cover.png 预览图导出失败", "/p/bg.JPG > vopa_bgimg.png 背景图导出失败"}));
+        QCOMPARE(copies("svg", {}), (QStringList{"/c/pretest_svg.png > vopa_cover.png 预览图导出失败",
+                                                  "/c/export_svg.cache > svg_setting.json 配置文件导出失败"}));
+        QCOMPARE(copies("pro", {{"qr_fgimg", "/p/f.gif"}}).value(1), QStringLiteral("/p/f.gif > vopa_fgimg.png 前景图导出失败"));
     }
 };
 
