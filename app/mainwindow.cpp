@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "appresources.h"
+#include "batchdecodepage.h"
 #include "codelabel.h"
 #include "customtabstyle.h"
 #include "helpers.h"
@@ -20,7 +21,8 @@ MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent), ui(new Ui::MainWindow), manager(nullptr), dragging(false), dragOffset(0, 0),
       cacheDirPath(cacheDir()), styleGroup(nullptr), batchStyleGroup(nullptr),
       batchFormatGroup(nullptr), cameraTimer(nullptr), trayMenu(nullptr),
-      trayIcon(nullptr), minButton(nullptr), closeButton(nullptr), toolsMapper(nullptr), badgeMovie(nullptr)
+      trayIcon(nullptr), minButton(nullptr), closeButton(nullptr), toolsMapper(nullptr), badgeMovie(nullptr),
+      batchDecodePage(nullptr)
 {
     initAppResources();
     ui->setupUi(this);
@@ -56,6 +58,7 @@ MainWindow::MainWindow(QWidget *parent)
     ui->label_create_time->hide();
 
     setupButtonGroups();
+    batchDecodePage = new BatchDecodePage(this, ui, batchFormatGroup, cacheDirPath);
     const int updateFlag = buildToolsPage();
     showVersionBadge(updateFlag);
     setupHotKey();

@@ -13,6 +13,7 @@
 #include <QString>
 #include <QSystemTrayIcon>
 
+class BatchDecodePage;
 class Jietu;
 class StylePage;
 class QButtonGroup;
@@ -49,6 +50,7 @@ public:
     QSystemTrayIcon *trayIconObject() const { return trayIcon; }
     QMenu *trayMenuObject() const { return trayMenu; }
     QMovie *versionBadge() const { return badgeMovie; }
+    BatchDecodePage *batchDecode() const { return batchDecodePage; }
 
     // A style page's settings written as its record: "save" writes the style
     // cache, "export" also the export staging file. False when a write failed.
@@ -232,6 +234,7 @@ private:
     QToolButton *closeButton;
     QSignalMapper *toolsMapper;
     QMovie *badgeMovie;
+    BatchDecodePage *batchDecodePage;
     // The five style pages in the order of their tabs.
     QList<StylePage *> stylePages;
 };

@@ -1,6 +1,8 @@
 // Slots of the decoding pages: one image, screen capture, camera and batch decode.
 #include "mainwindow.h"
 
+#include "batchdecodepage.h"
+#include "batchpanel.h"
 #include "decodefront.h"
 #include "dialogs.h"
 #include "helpers.h"
@@ -107,22 +109,25 @@ void MainWindow::on_captureBtn_clicked()
 
 void MainWindow::on_toolButton_clicked()
 {
+    batchDecodePage->pickSource();
 }
 
 void MainWindow::on_toolButton_2_clicked()
 {
+    batchDecodePage->pickResults();
 }
 
 void MainWindow::on_btnJiema_clicked()
 {
+    batchDecodePage->start();
 }
 
 void MainWindow::slot_thread_started()
 {
+    emit new_started(ui->jiema_path->text(), ui->save_path->text(), batchDecodePage->mode());
 }
 
 void MainWindow::slot_thread_viewer(QString type, QString message)
 {
-    Q_UNUSED(type);
-    Q_UNUSED(message);
+    batchDecodePage->panel()->show(type, message);
 }

@@ -2,6 +2,7 @@
 
 #include "decodefront.h"
 #include "gifimage.h"
+#include "proqrcode.h"
 
 #include <QDir>
 #include <QFile>
@@ -69,6 +70,17 @@ QByteArray readBytes(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeCode(const QString &path, const QString &text, const char *format)
+{
+    QTemporaryDir dir;
+    ProQrcode code;
+    code.content = text.toUtf8();
+    code.size = 200;
+    code.level = 1;
+    const QString drawn = dir.filePath(QStringLiteral("code.png"));
+    return code.create(drawn) && QImage(drawn).save(path, format);
 }
 
 bool writeSolid(const QString &path, const QSize &size, const QColor &color, const char *format)

@@ -48,6 +48,9 @@ bool writeBytes(const QString &path, const QByteArray &bytes);
 // The whole file, or a null array when it cannot be read.
 QByteArray readBytes(const QString &path);
 bool writeSolid(const QString &path, const QSize &size, const QColor &color, const char *format = nullptr);
+// A standard-style QR code of `text` (UTF-8), 200 pixels wide, written in
+// `format` whatever the path's suffix.
+bool writeCode(const QString &path, const QString &text, const char *format = "PNG");
 // An animated GIF of flat pale frames, each crossed by a differently placed
 // line, one frame per delay (milliseconds).
 bool writeAnimatedBackground(const QString &path, const QSize &size, const QList<int> &delays);

@@ -52,7 +52,7 @@ QMap<QString, double> filled(const QString &style, const QByteArray &json, Calle
         bsdQr qr;
         Filling::fill(qr, s, "x", "");
         auto f = common(qr);
-        f.insert({{"item", qr.xtItem}, {"block", qr.blockSize}, {"alpha", qr.alpha}});
+        f.insert({{"item", qr.xtItem}, {"block", qr.blockSize}, {"alpha", qr.alpha}, {"plus", qr.isPlus}});
         return f;
     }
     lunkuoQr qr;
@@ -153,6 +153,8 @@ private slots:
             {"bsd", "{\"qr_blocksize\":51}", "block", 50}, {"lunkuo", "{\"qr_blocksize\":51}", "block", 50},
             {"bsd", "{\"qr_balpha\":150}", "alpha", 1.5}, {"lunkuo", "{\"qr_balpha\":-10}", "alpha", -0.1},
             {"lunkuo", "{\"qr_lkborsize\":100}", "border", 100}, {"pro", "{\"qr_bgx\":-40}", "bgX", -40},
+            {"lunkuo", "{\"qr_codespac\":501}", "spacing", 500}, {"bsd", "{\"qr_isplus\":true}", "plus", 1},
+            {"pro", "", "logoHeight", 40},
         };
         for (const auto &[style, record, field, expected] : rows)
             QTest::newRow(QStringLiteral("%1 %2 %3").arg(style, record, field).toUtf8().constData())
@@ -188,6 +190,11 @@ private slots:
         pdfQr pdf;
         Filling::fill(pdf, settingsOf(big, "svg", Caller::Batch), "x", "", Caller::Batch, true);
         QCOMPARE((QList<double>{double(pdf.size), pdf.blockSize, double(pdf.codeFontSize)}), (QList<double>{40, 70, 400}));
+        pdfQr low;
+        Filling::fill(low, settingsOf(R"({"qr_size":29,"qr_xt":12,"qr_xtitem":-1,"qr_bgcolor":"#123456"})", "svg",
+                                      Caller::Batch), "x", "", Caller::Batch, true);
+        QCOMPARE((QList<int>{low.size, low.xt, low.xtItem}), (QList<int>{30, 10, 0}));
+        QCOMPARE(low.bgColor, QColor("#123456"));
         svgQr svg;
         Filling::fill(svg, settingsOf(big, "svg", Caller::Preview), "x", "", Caller::Preview, false);
         QCOMPARE((QList<double>{double(svg.size), svg.blockSize, double(svg.codeFontSize)}), (QList<double>{100, 50, 200}));

@@ -1,0 +1,86 @@
+#include "batchpanel.h"
+
+#include "batchworker.h"
+#include "dialogs.h"
+#include "helpers.h"
+#include "statefiles.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QLineEdit>
+#include <QThread>
+
+BatchPanel::BatchPanel(QWidget *window, const Widgets &widgets, const char *startedSlot, const char *startSignal,
+                       const char *resultSlot)
+    : QObject(window), m_window(window), m_widgets(widgets), m_startedSlot(startedSlot), m_startSignal(startSignal),
+      m_resultSlot(resultSlot)
+{
+}
+
+BatchPanel::~BatchPanel()
+{
+    if (!m_thread)
+        return;
+    if (m_worker)
+        m_worker->requestStop();
+    m_thread->quit();
+    m_thread->wait();
+    // A finished thread has carried out its worker's deletion; a worker that
+    // never started goes here.
+    delete m_worker.data();
+    delete m_thread.data();
+}
+
+void BatchPanel::launch(BatchWorker *worker)
+{
+    m_widgets.start->setEnabled(false);
+    m_widgets.working->show();
+    m_widgets.statistics->hide();
+    m_widgets.time->hide();
+
+    auto *thread = new QThread;
+    worker->moveToThread(thread);
+    connect(thread, SIGNAL(started()), m_window, m_startedSlot);
+    // A worker of an earlier batch, not yet gone, never sees this batch's start.
+    disconnect(m_startConnection);
+    m_startConnection = connect(m_window, m_startSignal, worker, SLOT(batchStart(QString, QString, QString)));
+    connect(worker, SIGNAL(returnResult(QString, QString)), m_window, m_resultSlot);
+    connect(worker, &QObject::destroyed, thread, &QThread::quit, Qt::DirectConnection);
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    m_worker = worker;
+    m_thread = thread;
+    thread->start();
+}
+
+void BatchPanel::show(const QString &type, const QString &message)
+{
+    if (type == QLatin1String("warning")) {
+        m_widgets.working->hide();
+        m_widgets.statistics->hide();
+        m_widgets.time->hide();
+        // The batch is over: another one may start.
+        m_widgets.start->setEnabled(true);
+        showMessage(message);
+    } else if (type == QLatin1String("progress")) {
+        m_widgets.working->setText(message);
+    } else if (type == QLatin1String("success")) {
+        m_widgets.start->setEnabled(true);
+        m_widgets.statistics->setText(message);
+        m_widgets.statistics->show();
+    } else if (type == QLatin1String("runtime")) {
+        m_widgets.time->setText(message);
+        m_widgets.time->show();
+    }
+}
+
+bool BatchPanel::pickFolder(QWidget *window, QLineEdit *field, const QString &caption, const QString &cacheDirPath,
+                            const QString &rememberedFile)
+{
+    const QString folder =
+        Dialogs::getExistingDirectory(window, caption, readStateFile(cacheDirPath, rememberedFile));
+    if (folder.isEmpty())
+        return false;
+    field->setText(folder);
+    writeStateFile(cacheDirPath, rememberedFile, folder);
+    return true;
+}

@@ -1,0 +1,64 @@
+// Launching a batch worker on a thread of its own and showing its messages on
+// its page: the start button, the working, statistics and time labels. Both
+// batch pages use it with their own widgets and window slots.
+#ifndef VOPA_BATCHPANEL_H
+#define VOPA_BATCHPANEL_H
+
+#include <QMetaObject>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class BatchWorker;
+class QAbstractButton;
+class QLabel;
+class QLineEdit;
+class QThread;
+class QWidget;
+
+class BatchPanel : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Widgets
+    {
+        QAbstractButton *start;
+        QLabel *working;
+        QLabel *statistics;
+        QLabel *time;
+    };
+    // The window's slots and signal in SLOT()/SIGNAL() form: the thread's
+    // start reaches `startedSlot`, which emits `startSignal` with the batch's
+    // three strings; the worker's messages reach `resultSlot`.
+    BatchPanel(QWidget *window, const Widgets &widgets, const char *startedSlot, const char *startSignal,
+               const char *resultSlot);
+    // A batch still running is asked to stop between two files and waited for.
+    ~BatchPanel() override;
+
+    // Disables the start button, shows the working label and hides the two
+    // others, and starts the worker on a new thread. The thread ends and goes
+    // when its worker is done; only this worker receives the next start signal.
+    void launch(BatchWorker *worker);
+    // A batch thread is still there.
+    bool busy() const { return !m_thread.isNull(); }
+    // One worker message: "warning", "progress", "success" or "runtime".
+    void show(const QString &type, const QString &message);
+
+    // Asks for a folder starting in the remembered one; a chosen folder goes
+    // into `field` and is remembered as returned. False when cancelled.
+    static bool pickFolder(QWidget *window, QLineEdit *field, const QString &caption, const QString &cacheDirPath,
+                           const QString &rememberedFile);
+
+private:
+    QWidget *m_window;
+    Widgets m_widgets;
+    const char *m_startedSlot;
+    const char *m_startSignal;
+    const char *m_resultSlot;
+    QPointer<BatchWorker> m_worker;
+    QPointer<QThread> m_thread;
+    QMetaObject::Connection m_startConnection;
+};
+
+#endif
