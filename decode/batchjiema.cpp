@@ -12,7 +12,10 @@
 #include <QTextStream>
 #include <QThread>
 
-#include <future>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -58,35 +61,108 @@ QString decodeFile(const QString &path)
     return picture.isNull() ? QString() : decodeImageText(picture, true);
 }
 
-// The texts of one listing's files, in order. With a look-ahead above one the
-// next files are read and decoded on other cores while the current one is
-// written; with one, each file is decoded when it is asked for.
+// The texts of a batch's files, in order, as their paths become known. With
+// more than one thread, the threads read and decode the files that follow the
+// one being written, at most a window of files ahead of it, across folders (only their texts wait, so the window is wide);
+// with one, each file is decoded when it is asked for.
 class DecodeAhead
 {
 public:
-    DecodeAhead(const QStringList &paths, int lookAhead) : m_paths(paths), m_lookAhead(lookAhead)
+    explicit DecodeAhead(int threads) : m_threadCount(threads < 2 ? 0 : threads), m_window(64 * threads) {}
+    ~DecodeAhead()
     {
-        m_texts.resize(size_t(paths.size()));
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_cancelled = true;
+        }
+        m_changed.notify_all();
+        for (std::thread &thread : m_threads)
+            thread.join();
+    }
+
+    void append(const QStringList &paths)
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            for (const QString &path : paths) {
+                m_paths.push_back(path);
+                m_texts.emplace_back();
+                m_ready.push_back(false);
+            }
+        }
+        m_changed.notify_all();
+        while (int(m_threads.size()) < m_threadCount)
+            m_threads.emplace_back([this] { run(); });
     }
 
     QString text(int index)
     {
-        const int end = qMin(m_paths.size(), index + m_lookAhead);
-        for (; m_launched < end; ++m_launched) {
-            const auto policy = m_lookAhead > 1 ? std::launch::async : std::launch::deferred;
-            m_texts[size_t(m_launched)] = std::async(policy, decodeFile, m_paths.at(m_launched));
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (m_threads.empty()) {
+            const QString path = m_paths[size_t(index)];
+            lock.unlock();
+            return decodeFile(path);
         }
-        return m_texts[size_t(index)].get();
+        m_current = index;
+        m_changed.notify_all();
+        m_changed.wait(lock, [&] { return bool(m_ready[size_t(index)]); });
+        return m_texts[size_t(index)];
     }
 
 private:
-    const QStringList m_paths;
-    const int m_lookAhead;
-    int m_launched = 0;
-    // Futures of std::async wait for their task when they go: a batch that
-    // ends early leaves nothing running.
-    std::vector<std::future<QString>> m_texts;
+    void run()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (;;) {
+            m_changed.wait(lock, [&] {
+                return m_cancelled || (m_next < int(m_paths.size()) && m_next < m_current + m_window);
+            });
+            if (m_cancelled)
+                return;
+            const int index = m_next++;
+            const QString path = m_paths[size_t(index)];
+            lock.unlock();
+            const QString text = decodeFile(path);
+            lock.lock();
+            m_texts[size_t(index)] = text;
+            m_ready[size_t(index)] = true;
+            m_changed.notify_all();
+        }
+    }
+
+    const int m_threadCount;
+    const int m_window;
+    std::vector<std::thread> m_threads;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<QString> m_paths;
+    std::deque<QString> m_texts;
+    std::deque<bool> m_ready;
+    int m_next = 0;
+    int m_current = 0;
+    bool m_cancelled = false;
 };
+
+// One result file's share of a batch: a folder, the files listed in it, and
+// where their lines go.
+struct Listing
+{
+    QString folder;
+    QString resultName;
+    bool folderFile;
+    // A subfolder the batch writes into is listed only when its turn comes,
+    // so that it shows the files written so far; the others are listed at
+    // once, so that their files can be decoded ahead.
+    bool listed;
+    QStringList names;
+};
+
+bool holds(const QString &folder, const QString &path)
+{
+    const QString outer = QFileInfo(folder).canonicalFilePath();
+    const QString inner = QFileInfo(path).canonicalFilePath();
+    return !outer.isEmpty() && (inner == outer || inner.startsWith(outer + QLatin1Char('/')));
+}
 
 bool onlyDigits(const QString &text)
 {
@@ -154,79 +230,77 @@ void BatchJiema::batchStart(QString jiema_path, QString save_path, QString csv_p
 
     const QDir source(jiema_path);
     const QDir::Filters fileFilter = QDir::Files | QDir::Hidden | QDir::NoSymLinks;
-    const QStringList files = source.entryList(fileFilter, QDir::Unsorted);
+    QList<Listing> listings;
+    listings.append({jiema_path, QString(), true, true, source.entryList(fileFilter, QDir::Unsorted)});
     const QStringList folders = source.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Unsorted);
     QElapsedTimer clock;
     clock.start();
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd_hh_mm_ss"));
-    QString resultNames = stamp + QStringLiteral(".csv");
+    listings.first().resultName = stamp + QStringLiteral(".csv");
+    for (const QString &name : folders) {
+        const QString folder = QFileInfo(source, name).absoluteFilePath();
+        const bool later = holds(folder, save_path);
+        listings.append({folder, stamp + QStringLiteral("__") + name + QStringLiteral(".csv"), false, !later,
+                         later ? QStringList() : QDir(folder).entryList(fileFilter, QDir::Unsorted)});
+    }
     const bool excel = csv_parse == QLatin1String("excel");
     int successes = 0;
     int errors = 0;
+    QString resultNames;
+    DecodeAhead ahead(m_lookAhead);
+    int queued = 0; // listings whose files the decoding has been given
+    int index = 0;  // the batch's next file
 
-    // One listing into one result file and the error log; false when the
-    // batch ended there (a warning was sent, or a stop was asked for).
-    const auto decodeListing = [&](const QString &folder, const QStringList &names, const QString &resultName,
-                                   bool folderFile) {
+    for (int l = 0; l < listings.size(); ++l) {
+        Listing &listing = listings[l];
+        if (!listing.listed)
+            listing.names = QDir(listing.folder).entryList(fileFilter, QDir::Unsorted);
+        for (; queued < listings.size() && (queued == l || listings.at(queued).listed); ++queued) {
+            QStringList paths;
+            for (const QString &name : listings.at(queued).names)
+                paths << listings.at(queued).folder + QLatin1Char('/') + name;
+            ahead.append(paths);
+        }
+        resultNames += (l ? QStringLiteral(" , ") : QString()) + listing.resultName;
+
         AppendFile results;
-        if (!results.open(save_path + QLatin1Char('/') + resultName)) {
-            warn(kResultFileFailed);
-            return false;
-        }
+        if (!results.open(save_path + QLatin1Char('/') + listing.resultName))
+            return warn(kResultFileFailed);
         AppendFile errorLog;
-        if (!errorLog.open(save_path + QStringLiteral("/error_log.txt"))) {
-            warn(kErrorLogFailed);
-            return false;
-        }
-        if (folderFile)
+        if (!errorLog.open(save_path + QStringLiteral("/error_log.txt")))
+            return warn(kErrorLogFailed);
+        if (listing.folderFile)
             results.writeLine(QStringLiteral("文件名,二维码内容 "));
-        QStringList paths;
-        for (const QString &name : names)
-            paths << folder + QLatin1Char('/') + name;
-        DecodeAhead ahead(paths, m_lookAhead);
-        for (int i = 0; i < names.size(); ++i) {
+        for (const QString &name : listing.names) {
             if (stopRequested()) {
                 deleteLater();
-                return false;
+                return;
             }
-            emit returnResult(QStringLiteral("progress"), QStringLiteral("正在解码：%1").arg(paths.at(i)));
-            const QString text = ahead.text(i);
+            const QString path = listing.folder + QLatin1Char('/') + name;
+            emit returnResult(QStringLiteral("progress"), QStringLiteral("正在解码：%1").arg(path));
+            const QString text = ahead.text(index++);
             if (text.isEmpty()) {
                 ++errors;
-                errorLog.writeLine(stamp + QStringLiteral(" : ") + paths.at(i));
-            } else if (folderFile) {
-                ++successes;
-                results.writeLine((excel ? excelName(names.at(i)) : names.at(i)) + QLatin1Char(',')
-                                  + (excel ? excelText(text) : text));
-            } else {
-                ++successes;
-                results.writeLine(nameWithoutExtension(names.at(i)) + QLatin1Char(',') + text);
+                errorLog.writeLine(stamp + QStringLiteral(" : ") + path);
+                continue;
             }
+            ++successes;
+            if (!listing.folderFile)
+                results.writeLine(nameWithoutExtension(name) + QLatin1Char(',') + text);
+            else if (excel)
+                results.writeLine(excelName(name) + QLatin1Char(',') + excelText(text));
+            else
+                results.writeLine(name + QLatin1Char(',') + text);
         }
         const bool resultsWritten = results.close();
-        if (!errorLog.close() || !resultsWritten) {
-            warn(kResultFileFailed);
-            return false;
-        }
-        return true;
-    };
-
-    if (!decodeListing(jiema_path, files, stamp + QStringLiteral(".csv"), true))
-        return;
-    for (const QString &name : folders) {
-        const QString folder = QFileInfo(source, name).absoluteFilePath();
-        const QString resultName = stamp + QStringLiteral("__") + name + QStringLiteral(".csv");
-        resultNames += QStringLiteral(" , ") + resultName;
-        if (!decodeListing(folder, QDir(folder).entryList(fileFilter, QDir::Unsorted), resultName, false))
-            return;
+        if (!errorLog.close() || !resultsWritten)
+            return warn(kResultFileFailed);
     }
 
     emit returnResult(QStringLiteral("success"),
                       QStringLiteral("解码统计：成功 %1 个， 错误：%2 个（在保存路径查看错误信息）").arg(successes).arg(errors));
-    emit returnResult(QStringLiteral("runtime"),
-                      QStringLiteral("解码用时：%1 秒").arg(secondsText(clock.elapsed())));
-    emit returnResult(QStringLiteral("progress"),
-                      QStringLiteral("<div style='color:green'>解码完成：</div>") + resultNames);
+    emit returnResult(QStringLiteral("runtime"), QStringLiteral("解码用时：%1 秒").arg(secondsText(clock.elapsed())));
+    emit returnResult(QStringLiteral("progress"), QStringLiteral("<div style='color:green'>解码完成：</div>") + resultNames);
     addCacheCounter(QLatin1String(StateFile::DecodeCounter), successes);
     deleteLater();
 }

@@ -121,6 +121,13 @@ private slots:
         };
         QCOMPARE(written(file("ahead"), ahead), written(file("alone"), alone));
 
+        // Results inside the folder: that subfolder is listed at its turn, with the files written so far.
+        QVERIFY(QDir().mkpath(file("inner/out")));
+        QVERIFY(TestSupport::writeCode(file("inner/a.png"), "a"));
+        QCOMPARE(runBatch(file("inner"), file("inner/out"), "default", 8).value(3).second,
+                 QStringLiteral("解码统计：成功 1 个， 错误：2 个（在保存路径查看错误信息）"));
+        QCOMPARE(text(file("inner/out/error_log.txt")).count(" : " + file("inner/out/")), 2);
+
         // Runtime figures, six significant digits.
         QCOMPARE(BatchJiema::secondsText(2500) + " " + BatchJiema::secondsText(61234) + " "
                      + BatchJiema::secondsText(7654321) + " " + BatchJiema::secondsText(0),
