@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "appresources.h"
+#include "batchcreatepage.h"
 #include "batchdecodepage.h"
 #include "codelabel.h"
 #include "customtabstyle.h"
@@ -22,7 +23,7 @@ MainWindow::MainWindow(QWidget *parent)
       cacheDirPath(cacheDir()), styleGroup(nullptr), batchStyleGroup(nullptr),
       batchFormatGroup(nullptr), cameraTimer(nullptr), trayMenu(nullptr),
       trayIcon(nullptr), minButton(nullptr), closeButton(nullptr), toolsMapper(nullptr), badgeMovie(nullptr),
-      batchDecodePage(nullptr)
+      batchDecodePage(nullptr), batchCreatePage(nullptr)
 {
     initAppResources();
     ui->setupUi(this);
@@ -59,6 +60,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     setupButtonGroups();
     batchDecodePage = new BatchDecodePage(this, ui, batchFormatGroup, cacheDirPath);
+    batchCreatePage = new BatchCreatePage(this, ui, batchStyleGroup, cacheDirPath);
     const int updateFlag = buildToolsPage();
     showVersionBadge(updateFlag);
     setupHotKey();

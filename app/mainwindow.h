@@ -13,6 +13,7 @@
 #include <QString>
 #include <QSystemTrayIcon>
 
+class BatchCreatePage;
 class BatchDecodePage;
 class Jietu;
 class StylePage;
@@ -51,6 +52,7 @@ public:
     QMenu *trayMenuObject() const { return trayMenu; }
     QMovie *versionBadge() const { return badgeMovie; }
     BatchDecodePage *batchDecode() const { return batchDecodePage; }
+    BatchCreatePage *batchCreate() const { return batchCreatePage; }
 
     // A style page's settings written as its record: "save" writes the style
     // cache, "export" also the export staging file. False when a write failed.
@@ -235,6 +237,7 @@ private:
     QSignalMapper *toolsMapper;
     QMovie *badgeMovie;
     BatchDecodePage *batchDecodePage;
+    BatchCreatePage *batchCreatePage;
     // The five style pages in the order of their tabs.
     QList<StylePage *> stylePages;
 };

@@ -7,7 +7,6 @@
 #include "ui_mainwindow.h"
 
 #include <QButtonGroup>
-#include <QDir>
 #include <QFileInfo>
 
 BatchDecodePage::BatchDecodePage(QWidget *window, Ui::MainWindow *ui, QButtonGroup *formatGroup,
@@ -43,11 +42,8 @@ void BatchDecodePage::start()
         showMessage(QStringLiteral("你选择的文件夹不存在"));
         return;
     }
-    if (!QFileInfo(results).isDir() && !QDir().mkpath(results)) {
-        showMessage(QStringLiteral("保存文件夹不存在并且创建失败"));
-        return;
-    }
-    m_panel->launch(new BatchJiema);
+    if (BatchPanel::makeFolder(results))
+        m_panel->launch(new BatchJiema);
 }
 
 QString BatchDecodePage::mode() const

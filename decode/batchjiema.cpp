@@ -1,5 +1,6 @@
 #include "batchjiema.h"
 
+#include "aheadqueue.h"
 #include "decodefront.h"
 #include "helpers.h"
 #include "statefiles.h"
@@ -9,14 +10,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QTextStream>
-#include <QThread>
 
-#include <condition_variable>
-#include <deque>
-#include <mutex>
-#include <thread>
-#include <vector>
 
 namespace {
 
@@ -25,123 +19,11 @@ const char kResultsFolderFailed[] = "保存文件夹不存在并且创建失败"
 const char kResultFileFailed[] = "保存文件写入失败，请检查文件夹权限";
 const char kErrorLogFailed[] = "错误日志写入失败，请检查保存文件夹权限";
 
-// A result file or the error log, appended to as UTF-8 without a byte-order
-// mark. A write that failed (a full disk, a folder made read-only meanwhile)
-// is noticed when the file is closed.
-class AppendFile
-{
-public:
-    bool open(const QString &path)
-    {
-        m_file.setFileName(path);
-        if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
-            return false;
-        m_stream.setDevice(&m_file);
-        m_stream.setCodec("UTF-8");
-        m_stream.setGenerateByteOrderMark(false);
-        return true;
-    }
-    void writeLine(const QString &line) { m_stream << line << '\n'; }
-    bool close()
-    {
-        m_stream.flush();
-        const bool written = m_stream.status() == QTextStream::Ok && m_file.flush();
-        m_file.close();
-        return written && m_file.error() == QFileDevice::NoError;
-    }
-
-private:
-    QFile m_file;
-    QTextStream m_stream;
-};
-
 QString decodeFile(const QString &path)
 {
     const QImage picture = readPictureForDecoding(path);
     return picture.isNull() ? QString() : decodeImageText(picture, true);
 }
-
-// The texts of a batch's files, in order, as their paths become known. With
-// more than one thread, the threads read and decode the files that follow the
-// one being written, at most a window of files ahead of it, across folders (only their texts wait, so the window is wide);
-// with one, each file is decoded when it is asked for.
-class DecodeAhead
-{
-public:
-    explicit DecodeAhead(int threads) : m_threadCount(threads < 2 ? 0 : threads), m_window(64 * threads) {}
-    ~DecodeAhead()
-    {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_cancelled = true;
-        }
-        m_changed.notify_all();
-        for (std::thread &thread : m_threads)
-            thread.join();
-    }
-
-    void append(const QStringList &paths)
-    {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            for (const QString &path : paths) {
-                m_paths.push_back(path);
-                m_texts.emplace_back();
-                m_ready.push_back(false);
-            }
-        }
-        m_changed.notify_all();
-        while (int(m_threads.size()) < m_threadCount)
-            m_threads.emplace_back([this] { run(); });
-    }
-
-    QString text(int index)
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        if (m_threads.empty()) {
-            const QString path = m_paths[size_t(index)];
-            lock.unlock();
-            return decodeFile(path);
-        }
-        m_current = index;
-        m_changed.notify_all();
-        m_changed.wait(lock, [&] { return bool(m_ready[size_t(index)]); });
-        return m_texts[size_t(index)];
-    }
-
-private:
-    void run()
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        for (;;) {
-            m_changed.wait(lock, [&] {
-                return m_cancelled || (m_next < int(m_paths.size()) && m_next < m_current + m_window);
-            });
-            if (m_cancelled)
-                return;
-            const int index = m_next++;
-            const QString path = m_paths[size_t(index)];
-            lock.unlock();
-            const QString text = decodeFile(path);
-            lock.lock();
-            m_texts[size_t(index)] = text;
-            m_ready[size_t(index)] = true;
-            m_changed.notify_all();
-        }
-    }
-
-    const int m_threadCount;
-    const int m_window;
-    std::vector<std::thread> m_threads;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<QString> m_paths;
-    std::deque<QString> m_texts;
-    std::deque<bool> m_ready;
-    int m_next = 0;
-    int m_current = 0;
-    bool m_cancelled = false;
-};
 
 // One result file's share of a batch: a folder, the files listed in it, and
 // where their lines go.
@@ -182,11 +64,6 @@ bool needsQuotes(const QString &text)
 
 } // namespace
 
-BatchJiema::BatchJiema(QObject *parent)
-    : BatchWorker(parent), m_lookAhead(qBound(1, QThread::idealThreadCount(), 8))
-{
-}
-
 QString BatchJiema::excelName(const QString &name)
 {
     if (!needsQuotes(name))
@@ -210,11 +87,6 @@ QString BatchJiema::nameWithoutExtension(const QString &fileName)
     if (dot < 0)
         return fileName;
     return QString(fileName).remove(QLatin1Char('.') + fileName.mid(dot + 1), Qt::CaseSensitive);
-}
-
-QString BatchJiema::secondsText(qint64 milliseconds)
-{
-    return QString::number(milliseconds / 1000.0, 'g', 6);
 }
 
 void BatchJiema::batchStart(QString jiema_path, QString save_path, QString csv_parse)
@@ -247,7 +119,8 @@ void BatchJiema::batchStart(QString jiema_path, QString save_path, QString csv_p
     int successes = 0;
     int errors = 0;
     QString resultNames;
-    DecodeAhead ahead(m_lookAhead);
+    // Files are read and decoded ahead; only their texts wait, so the window is wide.
+    AheadQueue<QString, QString> ahead(lookAhead(), 64 * lookAhead(), decodeFile);
     int queued = 0; // listings whose files the decoding has been given
     int index = 0;  // the batch's next file
 
@@ -256,17 +129,15 @@ void BatchJiema::batchStart(QString jiema_path, QString save_path, QString csv_p
         if (!listing.listed)
             listing.names = QDir(listing.folder).entryList(fileFilter, QDir::Unsorted);
         for (; queued < listings.size() && (queued == l || listings.at(queued).listed); ++queued) {
-            QStringList paths;
             for (const QString &name : listings.at(queued).names)
-                paths << listings.at(queued).folder + QLatin1Char('/') + name;
-            ahead.append(paths);
+                ahead.append(listings.at(queued).folder + QLatin1Char('/') + name);
         }
         resultNames += (l ? QStringLiteral(" , ") : QString()) + listing.resultName;
 
-        AppendFile results;
+        BatchFile results;
         if (!results.open(save_path + QLatin1Char('/') + listing.resultName))
             return warn(kResultFileFailed);
-        AppendFile errorLog;
+        BatchFile errorLog;
         if (!errorLog.open(save_path + QStringLiteral("/error_log.txt")))
             return warn(kErrorLogFailed);
         if (listing.folderFile)
@@ -278,7 +149,7 @@ void BatchJiema::batchStart(QString jiema_path, QString save_path, QString csv_p
             }
             const QString path = listing.folder + QLatin1Char('/') + name;
             emit returnResult(QStringLiteral("progress"), QStringLiteral("正在解码：%1").arg(path));
-            const QString text = ahead.text(index++);
+            const QString text = ahead.take(index++);
             if (text.isEmpty()) {
                 ++errors;
                 errorLog.writeLine(stamp + QStringLiteral(" : ") + path);

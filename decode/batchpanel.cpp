@@ -6,6 +6,8 @@
 #include "statefiles.h"
 
 #include <QAbstractButton>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QThread>
@@ -83,4 +85,12 @@ bool BatchPanel::pickFolder(QWidget *window, QLineEdit *field, const QString &ca
     field->setText(folder);
     writeStateFile(cacheDirPath, rememberedFile, folder);
     return true;
+}
+
+bool BatchPanel::makeFolder(const QString &path)
+{
+    if (QFileInfo(path).isDir() || QDir().mkpath(path))
+        return true;
+    showMessage(QStringLiteral("保存文件夹不存在并且创建失败"));
+    return false;
 }

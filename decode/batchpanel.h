@@ -50,6 +50,10 @@ public:
     static bool pickFolder(QWidget *window, QLineEdit *field, const QString &caption, const QString &cacheDirPath,
                            const QString &rememberedFile);
 
+    // A batch's output folder, made with its parents when missing; false, told
+    // with "保存文件夹不存在并且创建失败", when it cannot be made.
+    static bool makeFolder(const QString &path);
+
 private:
     QWidget *m_window;
     Widgets m_widgets;

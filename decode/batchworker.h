@@ -4,19 +4,30 @@
 #define VOPA_BATCHWORKER_H
 
 #include <QAtomicInt>
+#include <QFile>
 #include <QObject>
 #include <QString>
+#include <QTextStream>
 
 class BatchWorker : public QObject
 {
     Q_OBJECT
 
 public:
-    using QObject::QObject;
+    explicit BatchWorker(QObject *parent = nullptr);
+
+    // How many items (files, rows) are worked on at once on other cores; 1
+    // works on one at a time. What a batch writes and sends is the same
+    // whatever the number. By default, one per core, at most 8.
+    void setLookAhead(int items) { m_lookAhead = qMax(1, items); }
 
     // Asks a running batch to end before its next file, sending nothing
     // more; safe from any thread. The worker still deletes itself.
     void requestStop() { m_stop.storeRelaxed(1); }
+
+    // Elapsed milliseconds as the seconds the "runtime" message shows: six
+    // significant digits, no trailing zeros (2500 gives "2.5").
+    static QString secondsText(qint64 milliseconds);
 
 public slots:
     // Runs one whole batch on the worker's thread and schedules the worker's
@@ -29,9 +40,27 @@ signals:
 
 protected:
     bool stopRequested() const { return m_stop.loadRelaxed() != 0; }
+    int lookAhead() const { return m_lookAhead; }
 
 private:
     QAtomicInt m_stop;
+    int m_lookAhead;
+};
+
+// A result file or an error log of a batch, appended to as UTF-8 without a
+// byte-order mark. A write that failed (a full disk, a folder made read-only
+// meanwhile) is noticed when the file is closed.
+class BatchFile
+{
+public:
+    bool open(const QString &path);
+    void writeLine(const QString &line) { m_stream << line << '\n'; }
+    // False when anything written was lost.
+    bool close();
+
+private:
+    QFile m_file;
+    QTextStream m_stream;
 };
 
 #endif

@@ -2,6 +2,8 @@
 // the style pages' slots are in mainwindow_styles.cpp.
 #include "mainwindow.h"
 
+#include "batchcreatepage.h"
+#include "batchpanel.h"
 #include "codelabel.h"
 #include "helpers.h"
 #include "rendererfill.h"
@@ -74,12 +76,12 @@ void MainWindow::on_saveQrcodeButton_clicked()
 
 void MainWindow::slot_create_thread_started()
 {
+    emit new_create_started(ui->csv_path->text(), ui->qrcode_savepath->text(), batchCreatePage->styleKey());
 }
 
 void MainWindow::slot_create_thread_viewer(QString type, QString message)
 {
-    Q_UNUSED(type);
-    Q_UNUSED(message);
+    batchCreatePage->panel()->show(type, message);
 }
 
 namespace {
@@ -113,16 +115,20 @@ void MainWindow::on_tabWidget_currentChanged(int index)
 
 void MainWindow::on_toolButton_csv_clicked()
 {
+    batchCreatePage->pickCsv();
 }
 
 void MainWindow::on_toolButton_qrcode_clicked()
 {
+    batchCreatePage->pickSaveFolder();
 }
 
 void MainWindow::on_btnCreate_clicked()
 {
+    batchCreatePage->start();
 }
 
 void MainWindow::on_btnCsvMoban_clicked()
 {
+    batchCreatePage->openTemplate();
 }

@@ -1,6 +1,7 @@
 #include "testsupport.h"
 
 #include "decodefront.h"
+#include "batchworker.h"
 #include "gifimage.h"
 #include "proqrcode.h"
 
@@ -8,7 +9,11 @@
 #include <QFile>
 #include <QImageReader>
 #include <QMutex>
+#include <QCoreApplication>
 #include <QPainter>
+#include <QPointer>
+#include <QProcess>
+#include <QSvgRenderer>
 #include <QRegularExpression>
 #include <QThread>
 
@@ -70,6 +75,36 @@ QByteArray readBytes(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QImage documentPicture(const QString &file, double scale)
+{
+    if (file.endsWith(".pdf")) {
+        QProcess pdftoppm;
+        pdftoppm.start("pdftoppm", {"-png", "-r", QString::number(scale * 25.4), "-singlefile", file});
+        return pdftoppm.waitForFinished(60000) ? QImage::fromData(pdftoppm.readAllStandardOutput()) : QImage();
+    }
+    QSvgRenderer renderer(file);
+    QImage image((renderer.viewBoxF().size() * scale).toSize(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    renderer.render(&painter, QRectF(image.rect()));
+    return image;
+}
+
+QList<QPair<QString, QString>> runBatch(BatchWorker *worker, const QString &source, const QString &target,
+                                        const QString &option, int lookAhead)
+{
+    QList<QPair<QString, QString>> messages;
+    QPointer<BatchWorker> alive = worker;
+    worker->setLookAhead(lookAhead);
+    QObject::connect(worker, &BatchWorker::returnResult,
+                     [&](const QString &type, const QString &message) { messages.append(qMakePair(type, message)); });
+    worker->batchStart(source, target, option);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    if (alive)
+        messages.append(qMakePair(QStringLiteral("alive"), QStringLiteral("the worker did not delete itself")));
+    return messages;
 }
 
 bool writeCode(const QString &path, const QString &text, const char *format)

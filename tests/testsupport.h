@@ -32,6 +32,8 @@ private:
     QString m_previous;
 };
 
+class BatchWorker;
+
 namespace TestSupport {
 
 // Flattened onto white with a white quiet border, as a printed code would be.
@@ -44,6 +46,9 @@ void saveToGallery(const QString &name, const QImage &image);
 
 // The first picture of a file, by its content.
 QImage loadFirst(const QString &path);
+// An SVG or PDF document drawn over white at `scale` pixels a drawing unit
+// (a millimetre of the PDF page, through pdftoppm).
+QImage documentPicture(const QString &file, double scale = 4);
 bool writeBytes(const QString &path, const QByteArray &bytes);
 // The whole file, or a null array when it cannot be read.
 QByteArray readBytes(const QString &path);
@@ -54,6 +59,11 @@ bool writeCode(const QString &path, const QString &text, const char *format = "P
 // An animated GIF of flat pale frames, each crossed by a differently placed
 // line, one frame per delay (milliseconds).
 bool writeAnimatedBackground(const QString &path, const QSize &size, const QList<int> &delays);
+
+// Runs one batch of `worker` on this thread; the messages it sent, and a last
+// ("alive", ...) when it did not delete itself.
+QList<QPair<QString, QString>> runBatch(BatchWorker *worker, const QString &source, const QString &target,
+                                        const QString &option, int lookAhead);
 
 // Runs `work` (on a new thread unless `onWorkerThread` is false) and returns
 // every Qt message logged meanwhile, from any thread.

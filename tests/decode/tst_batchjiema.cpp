@@ -17,20 +17,12 @@ namespace {
 
 using Messages = QList<QPair<QString, QString>>;
 
-// Runs one batch on this thread; the messages it sent, once it has gone.
-Messages runBatch(const QString &source, const QString &results, const QString &mode, int lookAhead = 4)
+Messages runBatch(const QString &source, const QString &target, const QString &option, int lookAhead = 4)
 {
-    Messages messages;
-    QPointer<BatchJiema> worker = new BatchJiema;
-    worker->setLookAhead(lookAhead);
-    QObject::connect(worker, &BatchJiema::returnResult,
-                     [&](const QString &type, const QString &message) { messages.append({type, message}); });
-    worker->batchStart(source, results, mode);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    if (worker)
-        messages.append(qMakePair(QStringLiteral("alive"), QStringLiteral("the worker did not delete itself")));
-    return messages;
+    return TestSupport::runBatch(new BatchJiema, source, target, option, lookAhead);
 }
+
+// Runs one batch on this thread; the messages it sent, once it has gone.
 
 // The start stamp of the batch that wrote into `results`.
 QString stampIn(const QString &results)

@@ -4,6 +4,7 @@
 #include "lunkuoqr.h"
 #include "proqrcode.h"
 #include "rendererfill.h"
+#include "csv.h"
 #include "statistics.h"
 #include "stylepackage.h"
 #include "stylerecord.h"
@@ -248,6 +249,40 @@ private slots:
         QCOMPARE(copies("svg", {}), (QStringList{"/c/pretest_svg.png > vopa_cover.png 预览图导出失败",
                                                   "/c/export_svg.cache > svg_setting.json 配置文件导出失败"}));
         QCOMPARE(copies("pro", {{"qr_fgimg", "/p/f.gif"}}).value(1), QStringLiteral("/p/f.gif > vopa_fgimg.png 前景图导出失败"));
+    }
+
+    void csvReader()
+    {
+        using Rows = QList<QStringList>;
+        const QList<QPair<QByteArray, Rows>> cases = {
+            {"h1,h2\r\na,b\r\n", {{"h1", "h2"}, {"a", "b"}}},
+            {"h1,h2\na,b", {{"h1", "h2"}, {"a", "b"}}},
+            {"a,b\r", {{"a", "b\r"}}},
+            {"\"x, y\",\"say \"\"hi\"\"\"\n", {{"x, y", "say \"hi\""}}},
+            {"\"two\r\nlines\",after\nnext", {{"two\nlines", "after"}, {"next"}}},
+            {"a\"b,c\"d\n", {{"ab,cd"}}},
+            {"a,,b,\n", {{"a", "", "b", ""}}},
+            {"\"\"x,\n", {{"x", ""}}},
+            {"", {{""}}},
+            {"\n", {{""}}},
+            {"\n\n", {{""}, {""}}},
+            {"\xEF\xBB\xBF名字,内容\n", {{"名字", "内容"}}},
+            // A quote left open closes at the end; its row and those before it stay.
+            {"\"open,a\nb", {{"open,a\nb"}}},
+            {"ok,1\nx,\"open\n", {{"ok", "1"}, {"x", "open"}}}};
+        for (const auto &c : cases) {
+            QVERIFY(TestSupport::writeBytes(m_cwd.file("d.csv"), c.first));
+            QCOMPARE(Csv::readFile(m_cwd.file("d.csv"), QString()), c.second);
+        }
+        QCOMPARE(Csv::readFile(m_cwd.file("none.csv"), QString()), (Rows{{""}}));
+        QCOMPARE(Csv::parseString("a,b\r\nc"), (Rows{{"a", "b"}, {"c"}}));
+
+        // What writeFile writes reads back the same.
+        const Rows rows = {{"name", "text"}, {"a,b", "say \"hi\""}, {"two\nlines", "lone\rcr"}, {"", "plain"}};
+        QVERIFY(Csv::writeFile(rows, m_cwd.file("w.csv"), QString()));
+        QCOMPARE(Csv::readFile(m_cwd.file("w.csv"), QString()), rows);
+        QVERIFY(TestSupport::readBytes(m_cwd.file("w.csv")).startsWith("name,text\r\n\"a,b\",\"say \"\"hi\"\"\"\r\n"));
+        QVERIFY(!Csv::writeFile(rows, m_cwd.file("no/such/w.csv"), QString()));
     }
 };
 

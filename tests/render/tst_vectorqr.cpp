@@ -19,21 +19,9 @@ namespace {
 
 using Configure = std::function<void(VectorQrBase &)>;
 
-// A document drawn over white at `scale` pixels a drawing unit (a millimetre
-// of the PDF page).
 QImage picture(const QString &file, double scale = 4)
 {
-    if (file.endsWith(".pdf")) {
-        QProcess pdftoppm;
-        pdftoppm.start("pdftoppm", {"-png", "-r", QString::number(scale * 25.4), "-singlefile", file});
-        return pdftoppm.waitForFinished(60000) ? QImage::fromData(pdftoppm.readAllStandardOutput()) : QImage();
-    }
-    QSvgRenderer renderer(file);
-    QImage image((renderer.viewBoxF().size() * scale).toSize(), QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    renderer.render(&painter, QRectF(image.rect()));
-    return image;
+    return TestSupport::documentPicture(file, scale);
 }
 
 // Writes with the writer the suffix names; a null picture when create fails.

@@ -1,0 +1,148 @@
+#include "batchcreate.h"
+
+#include "aheadqueue.h"
+#include "csv.h"
+#include "helpers.h"
+#include "rendererfill.h"
+#include "statefiles.h"
+#include "stylecatalogue.h"
+#include "stylerecord.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace {
+
+// A name from the data package that names a file in the save folder, and
+// nothing outside it.
+bool isFileName(const QString &name)
+{
+    return !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) && !name.contains(QChar(0))
+           && name != QLatin1String(".") && name != QLatin1String("..");
+}
+
+// One data row, ready to render: what its code holds and is named.
+struct Row
+{
+    bool usable = false;
+    QString name;
+    QByteArray content;
+};
+
+Row rowOf(const QStringList &fields, int index)
+{
+    Row row;
+    row.name = fields.value(0).isEmpty() ? QString::number(index) : fields.value(0);
+    row.content = fields.value(1).toUtf8();
+    // A row without a text, or whose name would leave the folder, is an error row.
+    row.usable = !row.content.isEmpty() && isFileName(row.name);
+    return row;
+}
+
+// Renders are written beside their target under a name of this batch and
+// moved into place in row order, so that a later row of the same name still
+// replaces an earlier one.
+bool moveInto(const QString &rendered, const QString &target)
+{
+    if (std::rename(QFile::encodeName(rendered).constData(), QFile::encodeName(target).constData()) == 0)
+        return true;
+    QFile::remove(rendered);
+    return false;
+}
+
+} // namespace
+
+void BatchCreate::batchStart(QString jiema_path, QString save_path, QString style_type)
+{
+    const auto warn = [this](const char *text) {
+        emit returnResult(QStringLiteral("warning"), QString::fromUtf8(text));
+        deleteLater();
+    };
+    const QString cacheDirPath = cacheDir();
+    const QString style = style_type.isEmpty() ? QStringLiteral("pro") : style_type;
+    // A package that cannot be read is told, not run as an empty one.
+    QFile package(jiema_path);
+    if (!package.open(QIODevice::ReadOnly))
+        return warn("请选择正确csv数据包文件");
+    package.close();
+    const QList<QStringList> rows = Csv::readFile(jiema_path, QString());
+    if (rows.isEmpty())
+        return warn("请选择正确csv数据包文件");
+    if (!QFileInfo(save_path).isDir() && !QDir().mkpath(save_path))
+        return warn("保存文件夹不存在并且创建失败");
+    int successes = 0;
+    int errors = 0;
+    QElapsedTimer clock;
+    clock.start();
+    BatchFile errorLog;
+    if (!errorLog.open(save_path + QStringLiteral("/error_log.txt")))
+        return warn("错误日志写入失败，请检查保存文件夹权限");
+
+    const StyleCatalogue::Style *catalogued = StyleCatalogue::find(style);
+    const StyleRecord::Read record =
+        catalogued ? StyleRecord::readFile(stateFilePath(cacheDirPath, QLatin1String(catalogued->recordFile)))
+                   : StyleRecord::Read();
+    const Filling::Settings settings = Filling::Settings::fromRecord(record, style, Filling::Caller::Batch);
+    const QString extension = Filling::outputExtension(style, settings, Filling::Caller::Batch);
+
+    // Rows are rendered ahead on other cores into files of this batch, which
+    // the rows then take in order; one at a time, each row renders straight
+    // into its file.
+    const bool ahead = lookAhead() > 1;
+    const QString scratch = QStringLiteral(".vopa-batch-") + randomString(10) + QLatin1Char('-');
+    const auto render = [&](const int &index) {
+        const Row row = rowOf(rows.at(index), index);
+        if (!row.usable)
+            return QString();
+        const QString path = save_path + QLatin1Char('/')
+                             + (ahead ? scratch + QString::number(index) : row.name) + QLatin1Char('.') + extension;
+        return Filling::renderCode(style, settings, row.content, row.name, Filling::Caller::Batch, path) ? path
+                                                                                                       : QString();
+    };
+    // The styles painted at 50 pixels a module hold a large canvas each.
+    const bool largeCanvas = style != QLatin1String("pro") && style != QLatin1String("svg");
+    const int threads = largeCanvas ? qMin(lookAhead(), 4) : lookAhead();
+    bool stopped = false;
+    {
+        AheadQueue<int, QString> queue(threads, 2 * threads, render);
+        for (int i = 1; i < rows.size(); ++i)
+            queue.append(i);
+        for (int i = 1; i < rows.size(); ++i) {
+            if (stopRequested()) {
+                stopped = true;
+                break;
+            }
+            const QStringList &fields = rows.at(i);
+            emit returnResult(QStringLiteral("progress"),
+                              QStringLiteral("正在生成：%1").arg(fields.value(0).toHtmlEscaped()));
+            const QString rendered = queue.take(i - 1);
+            const QString target = save_path + QLatin1Char('/') + rowOf(fields, i).name + QLatin1Char('.') + extension;
+            if (!rendered.isEmpty() && (!ahead || moveInto(rendered, target))) {
+                ++successes;
+            } else {
+                ++errors;
+                errorLog.writeLine(fields.join(QLatin1Char(',')));
+            }
+        }
+    }
+    // Renders made ahead of a stop go with it.
+    if (ahead)
+        for (const QString &name : QDir(save_path).entryList({scratch + QLatin1Char('*')}, QDir::Files | QDir::Hidden))
+            QFile::remove(save_path + QLatin1Char('/') + name);
+    errorLog.close();
+    if (stopped) {
+        deleteLater();
+        return;
+    }
+
+    emit returnResult(QStringLiteral("success"),
+                      QStringLiteral("生成统计：成功 %1 个， 错误：%2 个（在保存路径查看错误信息）").arg(successes).arg(errors));
+    emit returnResult(QStringLiteral("runtime"), QStringLiteral("生成用时：%1 秒").arg(secondsText(clock.elapsed())));
+    emit returnResult(QStringLiteral("progress"), QStringLiteral("<div style='color:green'>生成完成：</div>"));
+    addCacheCounter(QLatin1String(StateFile::CreateCounter), successes);
+    deleteLater();
+}

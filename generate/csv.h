@@ -1,0 +1,28 @@
+// CSV data packages: a text of rows of comma-separated fields, quotes around
+// any part of a field, doubled quotes inside them, fields over several lines.
+#ifndef VOPA_CSV_H
+#define VOPA_CSV_H
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace Csv {
+
+// The rows of a file, read as UTF-8 unless `codecName` names another codec;
+// a byte-order mark selects its own Unicode encoding. A file that cannot be
+// opened reads as an empty text.
+QList<QStringList> readFile(const QString &path, const QString &codecName);
+// CR LF as LF, and a last LF added where the text lacks one.
+QString normalizeText(const QString &text);
+// The rows of a normalised text. A quote left open at the end closes there.
+QList<QStringList> parseText(const QString &text);
+QList<QStringList> parseString(const QString &text);
+// Writes rows with CR LF line ends, enclosing in quotes (with its quotes
+// doubled) every field that holds a quote, a comma, a CR or an LF, so that
+// the file reads back the same; false when the file cannot be opened.
+bool writeFile(const QList<QStringList> &rows, const QString &path, const QString &codecName);
+
+} // namespace Csv
+
+#endif

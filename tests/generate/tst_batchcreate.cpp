@@ -1,0 +1,145 @@
+// The batch generation worker: its messages, every style and output format
+// decoded back, names and extensions, error rows, refusals, the counter, and
+// rendering ahead writing what one row at a time writes.
+#include "batchcreate.h"
+#include "decodefront.h"
+#include "helpers.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QtTest>
+
+namespace {
+
+using Messages = QList<QPair<QString, QString>>;
+
+Messages runBatch(const QString &source, const QString &target, const QString &option, int lookAhead = 4)
+{
+    return TestSupport::runBatch(new BatchCreate, source, target, option, lookAhead);
+}
+
+
+QString decoded(const QString &file)
+{
+    const QImage picture = file.endsWith(".svg") || file.endsWith(".pdf") ? TestSupport::documentPicture(file)
+                                                                           : TestSupport::loadFirst(file);
+    return decodeImageText(TestSupport::prepareForDecode(picture), true);
+}
+
+// Records kept out of the class: moc counts the braces of its body.
+const char kOnBackground[] = R"({"qr_size":300,"qr_bgimg":"%1","qr_bgx":60,"qr_bgy":60,"qr_blocksize":50,)"
+                             R"("qr_balpha":100,"qr_bgcolor":"#ffffff","qr_lk_color":"#000000","qr_block_1":"#000000",)"
+                             R"("qr_block_0":"#ffffff","qr_ptcolor":"#000000","qr_inptcolor":"#000000"})";
+const char kVector[] = R"({"qr_size":300,"qr_blocksize":50,"qr_block_1":"#000000","qr_block_0":"#ffffff",)"
+                       R"("qr_balpha":100,"qr_bgcolor":"#ffffff","qr_ispdf":%1})";
+const char kCaptioned[] = R"({"qr_size":300,"qr_iscode":true,"qr_codefontsize":14})";
+
+} // namespace
+
+class TestBatchCreate : public QObject
+{
+    Q_OBJECT
+
+    TestCwd m_cwd;
+
+    QString file(const QString &name) const { return m_cwd.file(name); }
+    QString text(const QString &path) const { return QString::fromUtf8(TestSupport::readBytes(path)); }
+
+private slots:
+    void init() { m_cwd.enter(); }
+    void cleanup() { m_cwd.leave(); }
+
+    void messagesNamesAndErrorRows()
+    {
+        QVERIFY(TestSupport::writeBytes(file("d.csv"), "name,text\n"
+                                                        "A01,第一\n"
+                                                        ",second\n"
+                                                        "<b>,third\n"
+                                                        "../up,escape\n"
+                                                        "nothing\n"
+                                                        "blank,\n"
+                                                        "A01,again\n"));
+        const Messages messages = runBatch(file("d.csv"), file("out/deep"), "pro");
+        const Messages expected = {
+            {"progress", "正在生成：A01"},   {"progress", "正在生成："},
+            {"progress", "正在生成：&lt;b&gt;"}, {"progress", "正在生成：../up"},
+            {"progress", "正在生成：nothing"}, {"progress", "正在生成：blank"},
+            {"progress", "正在生成：A01"},
+            {"success", "生成统计：成功 4 个， 错误：3 个（在保存路径查看错误信息）"}};
+        QCOMPARE(messages.mid(0, expected.size()), expected);
+        QVERIFY(QRegularExpression("^生成用时：[0-9.e+-]+ 秒$").match(messages.value(8).second).hasMatch());
+        QCOMPARE(messages.mid(9), (Messages{{"progress", "<div style='color:green'>生成完成：</div>"}}));
+        // An empty name: the row number names the file and is its caption; a later row of a name replaces it.
+        QCOMPARE(QDir(file("out/deep")).entryList(QDir::Files, QDir::Name),
+                 (QStringList{"2.png", "<b>.png", "A01.png", "error_log.txt"}));
+        QCOMPARE(decoded(file("out/deep/A01.png")), QStringLiteral("again"));
+        QCOMPARE(decoded(file("out/deep/2.png")), QStringLiteral("second"));
+        QVERIFY(!QFile::exists(file("out/up.png")));
+        QCOMPARE(text(file("out/deep/error_log.txt")), QStringLiteral("../up,escape\nnothing\nblank,\n"));
+        QCOMPARE(readTextFile(file("qrcode_create.cache")), QStringLiteral("4"));
+        // The caption is the name: the row-number code has a band under it only with the caption on.
+        QVERIFY(writeTextFile(file("create_style.cache"), QString::fromUtf8(kCaptioned), false));
+        runBatch(file("d.csv"), file("captioned"), "pro");
+        QCOMPARE(QImage(file("captioned/2.png")).size(), QSize(300, 328));
+
+        // Rendering ahead writes the same files and log, and sends the same messages, as one row at a time.
+        const Messages alone = runBatch(file("d.csv"), file("alone"), "pro", 1);
+        const Messages ahead = runBatch(file("d.csv"), file("ahead"), "pro", 8);
+        QCOMPARE(alone.mid(0, 8), ahead.mid(0, 8));
+        for (const QString &name : QDir(file("alone")).entryList(QDir::Files))
+            QVERIFY2(TestSupport::readBytes(file("alone/" + name)) == TestSupport::readBytes(file("ahead/" + name)),
+                     qPrintable(name));
+        QCOMPARE(QDir(file("ahead")).entryList(QDir::Files | QDir::Hidden), QDir(file("alone")).entryList(QDir::Files));
+    }
+
+    void everyStyleAndFormat()
+    {
+        QVERIFY(TestSupport::writeBytes(file("d.csv"), "name,text\nc1,批量 code\n"));
+        QVERIFY(TestSupport::writeSolid(file("bg.jpeg"), QSize(420, 420), QColor("#f0f0f0"), "JPG"));
+        QVERIFY(TestSupport::writeAnimatedBackground(file("bg.gif"), QSize(420, 420), {100, 100}));
+        const QString jpeg = QString::fromUtf8(kOnBackground).arg(file("bg.jpeg"));
+        const QList<std::tuple<const char *, const char *, QString, const char *>> cases = {
+            {"pro", "create_style.cache", "", "c1.png"},
+            {"visual", "visual_style.cache", QString(jpeg).replace(".jpeg", ".gif"), "c1.gif"},
+            {"bsd", "bsd_style.cache", jpeg, "c1.jpg"},
+            {"lunkuo", "lunkuo_style.cache", jpeg, "c1.jpg"},
+            {"svg", "svg_style.cache", QString::fromUtf8(kVector).arg("false"), "c1.svg"},
+            {"svg", "svg_style.cache", QString::fromUtf8(kVector).arg("true"), "c1.pdf"}};
+        for (const auto &[style, record, json, output] : cases) {
+            QVERIFY(json.isEmpty() || writeTextFile(file(record), json, false));
+            const QString folder = file(QString(style) + "_" + output);
+            QCOMPARE(runBatch(file("d.csv"), folder, style).value(1).second,
+                     QStringLiteral("生成统计：成功 1 个， 错误：0 个（在保存路径查看错误信息）"));
+            QVERIFY2(decoded(folder + "/" + output) == QStringLiteral("批量 code"), qPrintable(folder));
+            TestSupport::saveToGallery(QString("batch_") + style + "_" + output, TestSupport::loadFirst(folder + "/" + output));
+        }
+        // An unknown style: every data row an error.
+        QVERIFY(TestSupport::writeBytes(file("d.csv"), "name,text\na,1\nb,2\n"));
+        QCOMPARE(runBatch(file("d.csv"), file("unknown"), "PRO").value(2).second,
+                 QStringLiteral("生成统计：成功 0 个， 错误：2 个（在保存路径查看错误信息）"));
+        QCOMPARE(text(file("unknown/error_log.txt")), QStringLiteral("a,1\nb,2\n"));
+    }
+
+    void refusals()
+    {
+        // A package that cannot be read is told; a header alone runs empty; a folder or log that cannot be made.
+        QVERIFY(TestSupport::writeBytes(file("header.csv"), "name,text\n"));
+        QVERIFY(TestSupport::writeBytes(file("blocker"), "a file"));
+        QCOMPARE(runBatch(file("none.csv"), file("out"), "pro"), (Messages{{"warning", "请选择正确csv数据包文件"}}));
+        QCOMPARE(runBatch(file("header.csv"), file("blocker/out"), "pro"),
+                 (Messages{{"warning", "保存文件夹不存在并且创建失败"}}));
+        QVERIFY(QDir().mkpath(file("logdir/error_log.txt")));
+        QCOMPARE(runBatch(file("header.csv"), file("logdir"), "pro"),
+                 (Messages{{"warning", "错误日志写入失败，请检查保存文件夹权限"}}));
+        QVERIFY(!QFile::exists(file("qrcode_create.cache")));
+        const Messages empty = runBatch(file("header.csv"), file("empty"), "bsd");
+        QCOMPARE(empty.value(0).second, QStringLiteral("生成统计：成功 0 个， 错误：0 个（在保存路径查看错误信息）"));
+        QVERIFY(QFile::exists(file("empty/error_log.txt")));
+        QCOMPARE(readTextFile(file("qrcode_create.cache")), QStringLiteral("0"));
+    }
+};
+
+QTEST_MAIN(TestBatchCreate)
+#include "tst_batchcreate.moc"
