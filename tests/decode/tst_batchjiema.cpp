@@ -152,6 +152,7 @@ private slots:
             QCOMPARE(read.value(code.first), code.first == "digits.png" ? code.second + "\t" : code.second);
         QCOMPARE(BatchJiema::excelText("a1") + BatchJiema::excelText("12") + BatchJiema::excelText(""),
                  QStringLiteral("a1\"12\t\""));
+        QCOMPARE(BatchJiema::nameWithoutExtension(".cfg") + "|" + BatchJiema::nameWithoutExtension("a.b"), QStringLiteral("|a"));
     }
 
     void refusalsAndWriteFailures()
