@@ -245,7 +245,8 @@ void fill(lunkuoQr &qr, const Settings &s, const QByteArray &content, const QStr
     qr.bgColor = named(s.text("qr_bgcolor"));
     qr.blockSize = blockSize(s.integer("qr_blocksize"), 3.0);
     qr.alpha = s.integer("qr_balpha") * 0.01;
-    qr.lkBorSize = s.integer("qr_lkborsize");
+    // Wider outlines than the page's slider allows close up the code.
+    qr.lkBorSize = clampInt(s.integer("qr_lkborsize"), 0, 10);
     qr.lkColor = named(s.text("qr_lk_color"));
     qr.isPlus = false;
 }

@@ -14,7 +14,9 @@
 #include <QThread>
 #include <climits>
 #include <cstdio>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 const char kProductSite[] = "https://www.vopa.example/";
 const char kProgramVersion[] = "19";
@@ -91,6 +93,30 @@ QString readTextFile(const QString &path, const QString &defaultText)
     return text.isEmpty() ? defaultText : text;
 }
 
+namespace {
+
+mode_t currentUmask()
+{
+    // Read by setting it and putting it back: there is no other way to ask.
+    static QMutex mutex;
+    QMutexLocker lock(&mutex);
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
+}
+
+// The folder's entry for a renamed file reaches the disk too.
+void syncFolder(const QString &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
 bool replaceFileContents(const QString &path, const QByteArray &bytes)
 {
     if (path.isEmpty())
@@ -111,20 +137,29 @@ bool replaceFileContents(const QString &path, const QByteArray &bytes)
     // A new file beside the target takes every byte and is renamed over the
     // target only when all of them are written: a failure at any step
     // leaves the old file as it was.
+    const QByteArray target = QFile::encodeName(info.absoluteFilePath());
+    // A file the user may not write is not replaced behind its back; the
+    // replacement keeps an existing file's permissions, and a new file gets
+    // what the user's umask leaves of 0666, as any file they create would.
+    struct stat old;
+    const bool exists = ::stat(target.constData(), &old) == 0;
+    if (exists && ::access(target.constData(), W_OK) != 0)
+        return false;
+    const mode_t mode = exists ? (old.st_mode & 07777) : (0666 & ~currentUmask());
     QTemporaryFile temp(info.absolutePath() + QLatin1String("/.") + info.fileName() + QLatin1String(".XXXXXX"));
     if (!temp.open())
         return false;
-    // The replacement keeps the old file's permissions.
-    struct stat old;
-    const QByteArray target = QFile::encodeName(info.absoluteFilePath());
-    const mode_t mode = ::stat(target.constData(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-    const bool written = temp.write(bytes) == bytes.size() && temp.flush() && ::fchmod(temp.handle(), mode) == 0;
+    // On the disk before the rename, so that a power cut leaves the old file
+    // or the new one, never an empty one.
+    const bool written = temp.write(bytes) == bytes.size() && temp.flush() && ::fchmod(temp.handle(), mode) == 0
+                         && ::fsync(temp.handle()) == 0;
     temp.close();
     if (!written || temp.error() != QFileDevice::NoError)
         return false;
     if (::rename(QFile::encodeName(temp.fileName()).constData(), target.constData()) != 0)
         return false;
     temp.setAutoRemove(false);
+    syncFolder(info.absolutePath());
     return true;
 }
 

@@ -260,9 +260,11 @@ bool VectorQrBase::writeDocument(const QString &path, const QString &suffix, con
         QFile::remove(tempPath);
         return false;
     }
-    if (!copyFile(tempPath, path))
-        return false;   // the finished document stays in the cache directory
+    const bool copied = copyFile(tempPath, path);
+    // Whether or not it reached the path, the document leaves the cache folder.
     QFile::remove(tempPath);
+    if (!copied)
+        return false;
     return true;
 }
 

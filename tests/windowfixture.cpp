@@ -4,6 +4,7 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QTcpServer>
 
 void PageFixture::enter()
 {
@@ -13,6 +14,13 @@ void PageFixture::enter()
     m_config = qgetenv("XDG_CONFIG_HOME");
     QDir().mkpath(home());
     qputenv("HOME", QFile::encodeName(home()));
+    // The window's update request goes to a port of this machine that nothing
+    // listens on: a port just given up by a server of our own.
+    m_updateUrl = qgetenv("VOPA_UPDATE_URL");
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    qputenv("VOPA_UPDATE_URL", "http://127.0.0.1:" + QByteArray::number(probe.serverPort()));
+    probe.close();
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home() + "/.config"));
     messages.clear();
     buttons.clear();
@@ -44,6 +52,7 @@ void PageFixture::leave()
             qputenv(name, value);
     };
     restore("HOME", m_home);
+    restore("VOPA_UPDATE_URL", m_updateUrl);
     restore("XDG_CONFIG_HOME", m_config);
     cwd.leave();
 }

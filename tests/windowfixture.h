@@ -42,7 +42,7 @@ public:
     UrlCatcher urls;                 // every address handed to the desktop
 
 private:
-    QByteArray m_home, m_config;
+    QByteArray m_home, m_config, m_updateUrl;
 };
 
 #endif

@@ -5,6 +5,7 @@
 #include "proqrcode.h"
 #include "rendererfill.h"
 #include "csv.h"
+#include "decodefront.h"
 #include "statistics.h"
 #include "stylepackage.h"
 #include "stylerecord.h"
@@ -20,6 +21,10 @@ using Filling::Caller;
 using Filling::Settings;
 
 namespace {
+
+// Out of the class: moc counts the braces of its body.
+const char kWideOutline[] = R"({"qr_size":300,"qr_lkborsize":30,"qr_blocksize":5,"qr_balpha":100,"qr_bgcolor":"#ffffff",)"
+                            R"("qr_lk_color":"#000000"})";
 
 Settings settingsOf(const QByteArray &json, const QString &style, Caller caller = Caller::SingleGenerate)
 {
@@ -153,7 +158,7 @@ private slots:
             {"bsd", "{\"qr_blocksize\":9}", "block", 10}, {"lunkuo", "{\"qr_blocksize\":2}", "block", 3},
             {"bsd", "{\"qr_blocksize\":51}", "block", 50}, {"lunkuo", "{\"qr_blocksize\":51}", "block", 50},
             {"bsd", "{\"qr_balpha\":150}", "alpha", 1.5}, {"lunkuo", "{\"qr_balpha\":-10}", "alpha", -0.1},
-            {"lunkuo", "{\"qr_lkborsize\":100}", "border", 100}, {"pro", "{\"qr_bgx\":-40}", "bgX", -40},
+            {"lunkuo", "{\"qr_lkborsize\":100}", "border", 10}, {"lunkuo", "{\"qr_lkborsize\":-1}", "border", 0}, {"pro", "{\"qr_bgx\":-40}", "bgX", -40},
             {"lunkuo", "{\"qr_codespac\":501}", "spacing", 500}, {"bsd", "{\"qr_isplus\":true}", "plus", 1},
             {"pro", "", "logoHeight", 40},
         };
@@ -196,6 +201,11 @@ private slots:
                                       Caller::Batch), "x", "", Caller::Batch, true);
         QCOMPARE((QList<int>{low.size, low.xt, low.xtItem}), (QList<int>{30, 10, 0}));
         QCOMPARE(low.bgColor, QColor("#123456"));
+        // A contour record with outlines wider than its slider allows still renders a code that reads.
+        const QString contour = m_cwd.file("wide.png");
+        QVERIFY(Filling::renderCode("lunkuo", settingsOf(kWideOutline, "lunkuo"), "wide outline", "", Caller::SingleGenerate,
+                                    contour));
+        QCOMPARE(decodeImageText(TestSupport::prepareForDecode(QImage(contour)), true), QStringLiteral("wide outline"));
         svgQr svg;
         Filling::fill(svg, settingsOf(big, "svg", Caller::Preview), "x", "", Caller::Preview, false);
         QCOMPARE((QList<double>{double(svg.size), svg.blockSize, double(svg.codeFontSize)}), (QList<double>{100, 50, 200}));

@@ -5,6 +5,10 @@
 #include "rendersupport.h"
 
 #include <QDir>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <QThread>
 #include <QtTest>
 
@@ -51,6 +55,48 @@ private slots:
         // A copy onto a link replaces the file it names and keeps the link.
         QVERIFY(writeBytes("old.bin", old) && copyFile("old.bin", "link"));
         QVERIFY(QFileInfo("link").isSymLink() && readBytes("src.bin") == old);
+    }
+
+    void replacementKeepsPermissions()
+    {
+        // A new file gets 0666 less the umask; a replaced one keeps its mode.
+        const auto mode = [](const char *path) {
+            struct stat info;
+            return ::stat(path, &info) == 0 ? int(info.st_mode & 0777) : -1;
+        };
+        const mode_t before = ::umask(077);
+        QVERIFY(writeTextFile("new.txt", "x", false) && copyFile("new.txt", "copy.txt"));
+        ::umask(before);
+        QCOMPARE(mode("new.txt"), 0600);
+        QCOMPARE(mode("copy.txt"), 0600);
+        QVERIFY(::chmod("new.txt", 0640) == 0 && writeTextFile("new.txt", "y", false));
+        QCOMPARE(mode("new.txt"), 0640);
+
+        // A write-protected file is not replaced by its user (root may write anything, so a child
+        // process drops to "nobody" for the check).
+        QVERIFY(::chmod(m_cwd.path().toLocal8Bit().constData(), 0777) == 0);
+        QVERIFY(writeBytes("locked.txt", "old") && writeBytes("source.txt", "new"));
+        QVERIFY(::chmod("locked.txt", 0444) == 0 && ::chmod("source.txt", 0644) == 0);
+        const auto refused = [] {
+            return !copyFile("source.txt", "locked.txt") && !writeTextFile("locked.txt", "new", false)
+                   && readBytes("locked.txt") == "old";
+        };
+        if (::geteuid() != 0) {
+            QVERIFY(refused());
+            return;
+        }
+        const struct passwd *nobody = ::getpwnam("nobody");
+        if (!nobody)
+            QSKIP("no user nobody");
+        QVERIFY(::chown("locked.txt", nobody->pw_uid, nobody->pw_gid) == 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const bool dropped = ::setgid(nobody->pw_gid) == 0 && ::setuid(nobody->pw_uid) == 0;
+            ::_exit(dropped && refused() ? 0 : 1);
+        }
+        int status = -1;
+        QVERIFY(::waitpid(child, &status, 0) == child);
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
 
     void alignmentTable()
