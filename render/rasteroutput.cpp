@@ -15,6 +15,10 @@ namespace {
 
 // 8,000 by 8,000 pixels.
 constexpr qint64 MaxPicturePixels = 64 * 1000 * 1000;
+// Every frame of an animated background is kept whole until the GIF is
+// written: the frames times the screen may hold this many pixels in all
+// (a gigabyte), however few bytes the background's file has.
+constexpr qint64 MaxAnimationPixels = 256 * 1000 * 1000;
 
 QImage paintable(const QImage &image)
 {
@@ -137,6 +141,8 @@ bool writeOutput(const QString &path, const QImage &codeImage, const Placement &
         if (reader.supportsAnimation()) {
             gif.setLoopCount(reader.loopCount());
             const int count = reader.imageCount();
+            if (qint64(count) * background->width() * background->height() > MaxAnimationPixels)
+                return false;
             for (int i = 0; i < count; ++i) {
                 if (!reader.canRead())
                     continue;

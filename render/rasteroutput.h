@@ -67,7 +67,8 @@ QImage addCaptionBand(const QImage &code, int size, const Caption &caption);
 
 // Writes `codeImage` (size by h) alone, or onto the loaded background: every
 // frame of a ".gif" background, or the still picture otherwise. False when
-// nothing could be written.
+// nothing could be written, or when an animated background's frames would
+// hold more than 256 million pixels in all.
 bool writeOutput(const QString &path, const QImage &codeImage, const Placement &placement,
                  const QImage *background);
 

@@ -1,6 +1,7 @@
 // The single-generate page: generating in each style from the saved record,
 // showing the result and saving a copy.
 #include "decodefront.h"
+#include "gifimage.h"
 #include "helpers.h"
 #include "mainwindow.h"
 #include "windowfixture.h"
@@ -73,6 +74,31 @@ private slots:
         ui->qrenButton->click();
         QVERIFY(ui->qrenimgLabel->movie() != first.data());
         QTRY_VERIFY(!first);
+    }
+
+    void animationBudget()
+    {
+        // Twelve tiny frames on a 6,000 by 6,000 screen: 432 million pixels composed, past the budget.
+        GifImage huge(QSize(6000, 6000));
+        for (int i = 0; i < 12; ++i) {
+            QImage dot(1, 1, QImage::Format_RGB32);
+            dot.fill(Qt::gray);
+            huge.addFrame(dot, QPoint(i, i), 100);
+        }
+        QVERIFY(huge.save(m_page.file("huge.gif")));
+        QVERIFY(QFileInfo(m_page.file("huge.gif")).size() < 2000);
+        MainWindow window;
+        Ui::MainWindow *ui = window.form();
+        ui->qrcodeText->setPlainText("budget");
+        ui->qrenButton->click();
+        const QByteArray old = TestSupport::readBytes(m_page.file("qrencode.png"));
+        QVERIFY(writeTextFile(m_page.file("create_style.cache"),
+                              QString(R"({"qr_size":300,"qr_bgimg":"%1"})").arg(m_page.file("huge.gif")), false));
+        ui->qrenButton->click();
+        QCOMPARE(m_page.messages, QStringList{"生成失败，请重试"});
+        QVERIFY(!QFile::exists(m_page.file("qrencode.gif")));
+        QCOMPARE(TestSupport::readBytes(m_page.file("qrencode.png")), old);
+        QCOMPARE(readTextFile(m_page.file("qrencode_last.cache")), m_page.file("qrencode.png"));
     }
 
     void refusalsAndFailures()
