@@ -1,6 +1,7 @@
 #include "decodefront.h"
 
 #include "helpers.h"
+#include "picturereader.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -90,26 +91,7 @@ QImage framedRetryImage(const QImage &image)
 QImage readPictureForDecoding(QIODevice *device)
 {
     // By the picture's own format, then as JPEG, then as PNG.
-    for (const char *format : {"", "JPG", "PNG"}) {
-        if (!device->seek(0))
-            return QImage();
-        QImageReader reader(device, QByteArray(format));
-        // A named format is tried as that format alone, so that its size is known.
-        reader.setAutoDetectImageFormat(!*format);
-        const QSize size = declaredImageSize(reader);
-        if (size.width() > MaxReadSide || size.height() > MaxReadSide) {
-            // Only some readers can scale while they read; the others would
-            // build the whole declared picture first, so a huge one is refused.
-            if (reader.supportsOption(QImageIOHandler::ScaledSize))
-                reader.setScaledSize(size.scaled(MaxReadSide, MaxReadSide, Qt::KeepAspectRatio));
-            else if (qint64(size.width()) * size.height() > qint64(MaxReadSide) * MaxReadSide)
-                continue;
-        }
-        const QImage image = reader.read();
-        if (!image.isNull())
-            return image;
-    }
-    return QImage();
+    return PictureReader::read(device, {QByteArray(), "JPG", "PNG"}, {MaxReadSide, qint64(MaxReadSide) * MaxReadSide});
 }
 
 QImage readPictureForDecoding(const QString &path)

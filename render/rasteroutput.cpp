@@ -2,12 +2,15 @@
 
 #include "gifimage.h"
 #include "helpers.h"
+#include "picturereader.h"
 
 #include <QBuffer>
 #include <QFont>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
+
+#include <climits>
 
 namespace RasterOutput {
 
@@ -52,22 +55,13 @@ bool loadImage(const QString &path, QImage *image)
 {
     if (path.isEmpty())
         return false;
-    for (const char *format : {"", "PNG", "JPG"}) {
-        QImageReader reader(path, QByteArray(format));
-        // A named format is tried as that format alone, so that its size is known.
-        reader.setAutoDetectImageFormat(!*format);
-        // A picture the renderers would hold several copies of, at gigabytes,
-        // is not read at all.
-        const QSize size = declaredImageSize(reader);
-        if (qint64(size.width()) * size.height() > MaxPicturePixels)
-            return false;
-        const QImage loaded = reader.read();
-        if (!loaded.isNull()) {
-            *image = loaded;
-            return true;
-        }
-    }
-    return false;
+    // A picture the renderers would hold several copies of, at gigabytes,
+    // is not read at all.
+    const QImage loaded = PictureReader::read(path, {QByteArray(), "PNG", "JPG"}, {INT_MAX, MaxPicturePixels});
+    if (loaded.isNull())
+        return false;
+    *image = loaded;
+    return true;
 }
 
 void paintCaption(QPainter &painter, int size, const Caption &caption)
