@@ -26,6 +26,10 @@ namespace {
 const char kWideOutline[] = R"({"qr_size":300,"qr_lkborsize":30,"qr_blocksize":5,"qr_balpha":100,"qr_bgcolor":"#ffffff",)"
                             R"("qr_lk_color":"#000000"})";
 
+const char kColours[] = R"({"qr_bgcolor":"#101010","qr_fgcolor":"#202020","qr_ptcolor":"#303030",)"
+                        R"("qr_inptcolor":"#404040","qr_codecolor":"#505050","qr_block_0":"#606060",)"
+                        R"("qr_block_1":"#707070","qr_lk_color":"#808080"})";
+
 Settings settingsOf(const QByteArray &json, const QString &style, Caller caller = Caller::SingleGenerate)
 {
     return Settings::fromRecord(StyleRecord::parse(QString::fromUtf8(json)), style, caller);
@@ -160,7 +164,7 @@ private slots:
             {"bsd", "{\"qr_balpha\":150}", "alpha", 1.5}, {"lunkuo", "{\"qr_balpha\":-10}", "alpha", -0.1},
             {"lunkuo", "{\"qr_lkborsize\":100}", "border", 10}, {"lunkuo", "{\"qr_lkborsize\":-1}", "border", 0}, {"pro", "{\"qr_bgx\":-40}", "bgX", -40},
             {"lunkuo", "{\"qr_codespac\":501}", "spacing", 500}, {"bsd", "{\"qr_isplus\":true}", "plus", 1},
-            {"pro", "", "logoHeight", 40},
+            {"pro", "", "logoHeight", 40}, {"pro", "{\"qr_codespac\":7}", "spacing", 7},
         };
         for (const auto &[style, record, field, expected] : rows)
             QTest::newRow(QStringLiteral("%1 %2 %3").arg(style, record, field).toUtf8().constData())
@@ -209,6 +213,33 @@ private slots:
         svgQr svg;
         Filling::fill(svg, settingsOf(big, "svg", Caller::Preview), "x", "", Caller::Preview, false);
         QCOMPARE((QList<double>{double(svg.size), svg.blockSize, double(svg.codeFontSize)}), (QList<double>{100, 50, 200}));
+    }
+
+    void coloursReachEveryRenderer()
+    {
+        // Each colour key of a record, eye and eye centre included, reaches its field by name.
+        const Settings s = settingsOf(kColours, "pro");
+        const auto c = [](const char *name) { return QColor(name); };
+        ProQrcode pro;
+        Filling::fill(pro, s, "x", "");
+        QCOMPARE((QList<QColor>{pro.bgColor, pro.fgColor, pro.ptColor, pro.inptColor, pro.codeColor}),
+                 (QList<QColor>{c("#101010"), c("#202020"), c("#303030"), c("#404040"), c("#505050")}));
+        bsdQr tone;
+        Filling::fill(tone, s, "x", "");
+        QCOMPARE((QList<QColor>{tone.bgColor, tone.ptColor, tone.inptColor, tone.codeColor, tone.block0, tone.block1}),
+                 (QList<QColor>{c("#101010"), c("#303030"), c("#404040"), c("#505050"), c("#606060"), c("#707070")}));
+        lunkuoQr contour;
+        Filling::fill(contour, s, "x", "");
+        QCOMPARE((QList<QColor>{contour.bgColor, contour.codeColor, contour.lkColor}),
+                 (QList<QColor>{c("#101010"), c("#505050"), c("#808080")}));
+        visualQr visual;
+        Filling::fill(visual, s, "x", "");
+        QCOMPARE(visual.codeColor, c("#505050"));
+        svgQr vector;
+        Filling::fill(vector, s, "x", "", Caller::Batch, false);
+        QCOMPARE((QList<QColor>{vector.bgColor, vector.ptColor, vector.inptColor, vector.codeColor, vector.block0,
+                                vector.block1}),
+                 (QList<QColor>{c("#101010"), c("#303030"), c("#404040"), c("#505050"), c("#606060"), c("#707070")}));
     }
 
     void statisticsTexts()

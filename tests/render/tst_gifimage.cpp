@@ -117,8 +117,13 @@ private slots:
         const QByteArray header("GIF89a\x01\x00\x01\x00\x00\x00\x00", 13);
         const QByteArray hugeImage = header + QByteArray("\x2c\0\0\0\0\xff\xff\xff\xff\x00\x02", 11);
         const QByteArray hugeScreen = "GIF89a\x60\xea\x60\xea" + header.mid(10);
+        // Sides within the limit, too many pixels in all; one side small, the other beyond it.
+        const QByteArray squareScreen = QByteArray("GIF89a\x80\x3e\x80\x3e", 10) + header.mid(10);
+        const QByteArray tallScreen = QByteArray("GIF89a\x64\x00\x60\xea", 10) + header.mid(10);
         for (const auto &[bytes, refusal] : {std::pair(hugeImage, "GIF image of 65535 x 65535 refused"),
-                                              std::pair(hugeScreen, "GIF screen of 60000 x 60000 refused")}) {
+                                              std::pair(hugeScreen, "GIF screen of 60000 x 60000 refused"),
+                                              std::pair(squareScreen, "GIF screen of 16000 x 16000 refused"),
+                                              std::pair(tallScreen, "GIF screen of 100 x 60000 refused")}) {
             QVERIFY(writeBytes("huge.gif", bytes));
             QCOMPARE(collectMessages([&] { QVERIFY(!GifImage().load(QStringLiteral("huge.gif"))); }, false),
                      QStringList{refusal});

@@ -71,6 +71,8 @@ private slots:
         QCOMPARE(mode("copy.txt"), 0600);
         QVERIFY(::chmod("new.txt", 0640) == 0 && writeTextFile("new.txt", "y", false));
         QCOMPARE(mode("new.txt"), 0640);
+        // A device is written in place, and a write it refuses is a failure.
+        QVERIFY(writeTextFile("/dev/null", "x", false) && !writeTextFile("/dev/full", "x", false));
 
         // A write-protected file is not replaced by its user (root may write anything, so a child
         // process drops to "nobody" for the check).

@@ -162,11 +162,15 @@ private slots:
         setSymbol(pro, "geometry", 2, 0, 270).ptColor = red;
         pro.inptColor = blue;
         pro.fgColor = green;
+        // An ordinary dark module, after the first finder, has the foreground colour.
+        const Symbol geo("geometry", 2, 0);
+        const QPoint ordinary = geo.find([&](int x, int y) { return geo.grid.dark(x, y); });
         QString wrong = checkProbes(render(pro, "geo.png"),
                                     {{10, 10, red}, {79, 79, red}, {80, 40, white}, {9, 40, white}, {20, 20, white},
                                      {29, 60, white}, {30, 30, blue}, {59, 59, blue}, {60, 45, white}, {190, 10, red},
                                      {189, 40, white}, {10, 190, red}, {170, 170, red}, {219, 219, red},
-                                     {180, 180, white}, {190, 190, blue}, {199, 199, blue}, {200, 195, white}});
+                                     {180, 180, white}, {190, 190, blue}, {199, 199, blue}, {200, 195, white},
+                                     {15 + 10 * ordinary.x(), 15 + 10 * ordinary.y(), green}});
         // The logo, centred, is logoRatio (by level) x size unless sized, on a
         // plate reaching (logoRatio + 0.2) pitches beyond it on every side. A
         // negative look paints no module and no pattern: on a transparent
@@ -205,7 +209,7 @@ private slots:
             const int x = p % 21, y = p / 21, left = 10 + 50 * x, top = 10 + 50 * y;
             if (!dark(x, y) || liquid.grid.finderArea(x, y, 8) >= 0)
                 continue;
-            corners << ColorProbe{left, top + 24, green};
+            corners << ColorProbe{left, top + 24, green} << ColorProbe{left + 25, top + 25, green};
             for (const QPoint &d : {QPoint(-1, -1), QPoint(1, -1), QPoint(-1, 1), QPoint(1, 1)})
                 corners << ColorProbe{left + (d.x() < 0 ? 2 : 47), top + (d.y() < 0 ? 2 : 47),
                                       dark(x + d.x(), y) || dark(x, y + d.y()) ? green : white};
@@ -259,6 +263,16 @@ private slots:
         wrong += checkProbes(module("roundTop"), {{0, 40, black}, {49, 40, black}, {3, 3, white}, {46, 3, white},
                                                   {25, 0, black}, {25, 25, black}}, 127);
         wrong += checkProbes(module("roundLeftTop"), {{0, 40, black}, {40, 0, black}, {3, 3, white}}, 127);
+        // Straight outlines (look item 0): a line on each free side of a module, none between dark neighbours.
+        contour.xtItem = 0;
+        const QImage square = render(contour, "contour_square.png");
+        const QrGrid &g = eyes.grid;
+        const auto plain = [&](int x, int y) { return g.finderArea(x, y, 8) < 0 && !g.inAlignmentArea(x, y); };
+        const QPoint freeLeft = eyes.find([&](int x, int y) { return g.dark(x, y) && x > 0 && !g.dark(x - 1, y); });
+        const QPoint darkLeft =
+            eyes.find([&](int x, int y) { return g.dark(x, y) && x > 0 && g.dark(x - 1, y) && plain(x - 1, y); });
+        wrong += checkProbes(square, {{50 * freeLeft.x() + 50, 50 * freeLeft.y() + 75, black},
+                                      {50 * darkLeft.x() + 50, 50 * darkLeft.y() + 75, white}}, 127);
         QCOMPARE(wrong, QString());
     }
 
@@ -273,6 +287,18 @@ private slots:
         visual.isCode = false;
         QCOMPARE(render(pro, "none.png").size(), QSize(300, 300));
         QVERIFY(render(visual, "none.png") == captioned.copy(0, 0, 300, 300));
+        // The letter spacing reaches the caption.
+        visual.isCode = true;
+        visual.codeSpac = 20;
+        QVERIFY(render(visual, "spaced.png") != captioned);
+        visual.isCode = false;
+        // A look outside the visual templates' tables is refused, and nothing is written.
+        for (const QPoint &look : {QPoint(11, 0), QPoint(-1, 0), QPoint(0, 3), QPoint(0, -1)}) {
+            visualQr outside;
+            outside.xt = look.x();
+            outside.xtItem = look.y();
+            QVERIFY(!outside.create("outside.png") && !QFile::exists("outside.png"));
+        }
         // On a still background the code sits at (bgX, bgY), a transparent ground
         // lets the background through, and past its edge the code is cut off.
         // Without a background a transparent code is flattened onto white for JPEG.
