@@ -94,6 +94,12 @@ void readFromDevice(png_structp png, png_bytep bytes, png_size_t count)
 
 void ignoreWarning(png_structp, png_const_charp) {}
 
+// A broken file is the caller's to report: no line on the standard error.
+[[noreturn]] void jumpOnError(png_structp png, png_const_charp)
+{
+    png_longjmp(png, 1);
+}
+
 // The libpng part, with nothing but plain data in its frame: an error jumps
 // back to its setjmp.
 bool shrinkRows(png_structp png, png_infop info, int width, int height, QImage *out,
@@ -166,7 +172,7 @@ QImage readPngShrunk(QIODevice *device, const QSize &size)
 {
     if (!device->seek(0) || size.isEmpty())
         return QImage();
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, ignoreWarning);
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, jumpOnError, ignoreWarning);
     if (!png)
         return QImage();
     png_infop info = png_create_info_struct(png);

@@ -7,8 +7,11 @@
 #include <QGuiApplication>
 #include <QTemporaryDir>
 
+#include <cstdio>
+
 #if defined(FUZZ_STYLERECORD)
 #include "bsdqr.h"
+#include "gifimage.h"
 #include "lunkuoqr.h"
 #include "proqrcode.h"
 #include "rendererfill.h"
@@ -40,21 +43,48 @@ void write(const Filling::Settings &settings, Filling::Caller caller, bool pdf)
 {
     Writer qr;
     Filling::fill(qr, settings, "fuzz", QStringLiteral("caption"), caller, pdf);
+    qr.dir = g_folder; // its cache folder
     qr.create(g_folder + (pdf ? QStringLiteral("/out.pdf") : QStringLiteral("/out.svg")));
 }
+
+// Pictures of the target's own, which a record's picture keys are pointed at:
+// a small PNG, and a two-frame GIF background.
+void writePictures()
+{
+    QImage picture(64, 48, QImage::Format_RGB32);
+    picture.fill(QColor("#80c0ff"));
+    picture.save(g_folder + QStringLiteral("/picture.png"));
+    GifImage gif(QSize(64, 48));
+    for (const char *colour : {"#ffe0c0", "#c0ffe0"}) {
+        picture.fill(QColor(colour));
+        gif.addFrame(picture, QPoint(0, 0), 100);
+    }
+    gif.save(g_folder + QStringLiteral("/background.gif"));
+}
 #endif
+
+// Only what would end or corrupt a run is worth printing among everything the
+// image code says about broken input.
+void printGrave(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtFatalMsg || type == QtCriticalMsg)
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+}
 
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Quiet: the image code logs about every broken input.
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    qInstallMessageHandler(printGrave);
     static QGuiApplication app(*argc, *argv);
+    // The working folder stays: the fuzzer reads its corpus and writes its
+    // findings by the paths it was given.
     static QTemporaryDir folder;
     g_folder = folder.path();
-    QDir::setCurrent(g_folder); // the cache folder of the vector writers
+#if defined(FUZZ_STYLERECORD)
+    writePictures();
+#endif
     return 0;
 }
 
@@ -69,9 +99,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size < 1)
         return 0;
     StyleRecord::Read record = StyleRecord::parse(QString::fromUtf8(bytes.mid(1)));
-    // Pictures are not read here: a record names files of its own machine.
-    for (const char *key : {"qr_bgimg", "qr_logo", "qr_fgimg"})
-        record.values.remove(QLatin1String(key));
+    // A record names pictures of its own machine: those it names are the
+    // target's own, the background still or animated by the first byte.
+    const QString picture = g_folder + QStringLiteral("/picture.png");
+    for (const char *key : {"qr_logo", "qr_fgimg"})
+        if (record.values.contains(QLatin1String(key)))
+            record.values.insert(QLatin1String(key), picture);
+    if (record.values.contains(QStringLiteral("qr_bgimg")))
+        record.values.insert(QStringLiteral("qr_bgimg"),
+                             data[0] & 16 ? g_folder + QStringLiteral("/background.gif") : picture);
     const Filling::Caller caller = data[0] & 8 ? Filling::Caller::Batch : Filling::Caller::SingleGenerate;
     static const char *const keys[] = {"pro", "visual", "bsd", "lunkuo", "svg", "svg"};
     const int style = (data[0] & 7) % 6;
