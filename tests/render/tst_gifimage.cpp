@@ -105,6 +105,10 @@ private slots:
         QVERIFY(!gif.save("missing/folder/out.gif") && !gif.save(static_cast<QIODevice *>(nullptr)));
         collectMessages([&] { QVERIFY(!gif.save("/dev/full") && !big.save("/dev/full")); }, false);
         QVERIFY(big.save("big.gif") && QFileInfo("big.gif").size() > 32 * 1024 && gif.save("ok.gif"));
+        // Without a canvas size the screen holds every frame where it is placed.
+        GifImage sized;
+        sized.addFrame(stripes({Red, Green}, 2, 10), QPoint(5, 3), 10);
+        QVERIFY(sized.canvasSize() == QSize(9, 13) && sized.save("sized.gif") && readGif("sized.gif").screen == QSize(9, 13));
         const QByteArray full = readBytes("ok.gif");
         collectMessages([&] {
             for (int limit = 0; limit < full.size(); ++limit)

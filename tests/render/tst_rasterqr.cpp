@@ -153,6 +153,31 @@ private slots:
         QVERIFY2(problems.isEmpty() && messages.isEmpty(), qPrintable((problems + messages).join('\n')));
     }
 
+    void constructorDefaults()
+    {
+        // What a renderer draws when its caller sets only the text.
+        const auto common = [](const auto &qr) {
+            return QList<double>{double(qr.size), double(qr.level), double(qr.version), double(qr.bgX), double(qr.bgY),
+                                 double(qr.codeFontSize), double(qr.codeSpac), double(qr.isCode)};
+        };
+        const QList<double> expected{300, 2, 0, 0, 0, 14, 2, 0};
+        ProQrcode pro;
+        visualQr visual;
+        bsdQr tone;
+        lunkuoQr contour;
+        QCOMPARE(common(pro), expected);
+        QCOMPARE(common(visual), expected);
+        QCOMPARE(common(tone), expected);
+        QCOMPARE(common(contour), expected);
+        QCOMPARE((QList<QColor>{pro.fgColor, pro.bgColor, pro.ptColor, pro.inptColor, pro.codeColor, tone.block0,
+                                tone.block1, tone.ptColor, tone.inptColor, tone.bgColor, contour.lkColor, contour.bgColor}),
+                 (QList<QColor>{black, white, black, black, black, white, black, black, black, white, black, white}));
+        QCOMPARE((QList<double>{double(pro.margin), double(pro.logoWidth), double(pro.logoHeight), double(pro.xt),
+                                tone.blockSize, tone.alpha, double(tone.isPlus), contour.blockSize, contour.alpha,
+                                double(contour.lkBorSize), double(visual.xtItem)}),
+                 (QList<double>{10, 40, 40, 0, 17, 0.5, 0, 50, 0.5, 1, 0}));
+    }
+
     void geometry()
     {
         // Standard, version 2 at 270 pixels with margin 10: a pitch of 10. Finder
