@@ -134,6 +134,10 @@ private slots:
         const QImage read = PictureReader::read(m_cwd.file("small.png"), {QByteArray()}, kDecoding);
         QCOMPARE(read.size(), QSize(30, 20));
         QCOMPARE(read.pixel(5, 5), qRgb(255, 0, 0));
+        // Bytes after the last chunk (some programs append them) are not taken for a chunk.
+        QByteArray trailed = TestSupport::readBytes(m_cwd.file("small.png"));
+        QVERIFY(TestSupport::writeBytes(m_cwd.file("trailed.png"), trailed + QByteArray::fromHex("ffffffff") + "junk"));
+        QCOMPARE(PictureReader::read(m_cwd.file("trailed.png"), {QByteArray()}, kDecoding).size(), QSize(30, 20));
         QBuffer text;
         text.setData("not a picture");
         text.open(QIODevice::ReadOnly);
