@@ -5,6 +5,7 @@
 #include "rendersupport.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -71,6 +72,10 @@ private slots:
         QCOMPARE(mode("copy.txt"), 0600);
         QVERIFY(::chmod("new.txt", 0640) == 0 && writeTextFile("new.txt", "y", false));
         QCOMPARE(mode("new.txt"), 0640);
+        // Temporary names: ten letters and digits, new each time.
+        const QString name = randomString(10);
+        QVERIFY(QRegularExpression("^[0-9A-Z]{10}$").match(name).hasMatch() && name != randomString(10));
+        QVERIFY(randomString(0).isEmpty() && randomString(-3).isEmpty());
         // A device is written in place, and a write it refuses is a failure.
         QVERIFY(writeTextFile("/dev/null", "x", false) && !writeTextFile("/dev/full", "x", false));
 

@@ -174,8 +174,9 @@ private slots:
                  (QList<QColor>{black, white, black, black, black, white, black, black, black, white, black, white}));
         QCOMPARE((QList<double>{double(pro.margin), double(pro.logoWidth), double(pro.logoHeight), double(pro.xt),
                                 tone.blockSize, tone.alpha, double(tone.isPlus), contour.blockSize, contour.alpha,
-                                double(contour.lkBorSize), double(visual.xtItem)}),
-                 (QList<double>{10, 40, 40, 0, 17, 0.5, 0, 50, 0.5, 1, 0}));
+                                double(contour.lkBorSize), double(visual.xtItem), double(tone.xtItem),
+                                double(contour.xtItem), double(contour.xt), double(tone.xt)}),
+                 (QList<double>{10, 40, 40, 0, 17, 0.5, 0, 50, 0.5, 1, 0, 0, 0, 0, 0}));
     }
 
     void geometry()
