@@ -68,6 +68,15 @@ private slots:
             QVERIFY2(qAbs(image.height() - 327 * 4) <= 1 && ink.top() >= 299 * 4 && ink.bottom() > 313 * 4
                          && ink.bottom() < 327 * 4 - 2 && qAbs(ink.center().x() - 149.5 * 4) < 16, kind);
             QCOMPARE(checkDecodes(image, "caption"), QString());
+            // A caption text without the flag draws nothing (a batch always hands the row's name over).
+            const QImage plain = write(QStringLiteral("plain.%1").arg(kind), [](VectorQrBase &qr) {
+                setCaption(setSymbol(qr, "caption", 1), "gypq Jy", Qt::red).isCode = false;
+            });
+            bool inked = false;
+            for (int y = 299 * 4; y < plain.height(); ++y)
+                for (int x = 0; x < plain.width(); ++x)
+                    inked = inked || (plain.pixelColor(x, y).red() > 120 && plain.pixelColor(x, y).green() < 90);
+            QVERIFY2(!inked, kind);
         }
     }
 
@@ -120,6 +129,7 @@ private slots:
                                                      cell(liquid, "roundRightTop", 0.4, 0.4, dark, 13),
                                                      cell(liquid, "roundRightTop", 0.4, 12.6, dark, 13),
                                                      cell(liquid, "roundLeftBottom", 12.6, 0.4, dark, 13),
+                                                     cell(liquid, "roundLeftBottom", 2.5, 10.5, dark, 13),
                                                      cell(liquid, "roundRightBottom", 0.4, 0.4, dark, 13)}},
             {1, 1, 2, 1, 300, 50, true, "VOPA-2", {}}, {2, 2, 7, 3, 400, 50, true, "https://example.com/v?v=7", {}},
             {0, 1, 7, 2, 400, 30, false, "block size", {}}, {1, 2, 0, 3, 300, 70, false, "block size", {}},
