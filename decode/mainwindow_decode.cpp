@@ -7,6 +7,7 @@
 #include "dialogs.h"
 #include "helpers.h"
 #include "jietu.h"
+#include "qxtglobalshortcut.h"
 #include "statefiles.h"
 #include "ui_mainwindow.h"
 
@@ -65,6 +66,11 @@ Jietu *MainWindow::captureOverlay() const
 
 void MainWindow::setupHotKey()
 {
+    // Shift+Ctrl+Z anywhere on the desktop opens the screen capture; taken by
+    // another program, it leaves a warning and the capture button.
+    auto *hotKey = new QxtGlobalShortcut(this);
+    connect(hotKey, &QxtGlobalShortcut::activated, this, &MainWindow::startJietu);
+    hotKey->setShortcut(QKeySequence(QStringLiteral("Shift+Ctrl+z"), QKeySequence::NativeText));
 }
 
 void MainWindow::startJietu()
