@@ -3,6 +3,7 @@
 #include "appresources.h"
 #include "batchcreatepage.h"
 #include "batchdecodepage.h"
+#include "camerapage.h"
 #include "codelabel.h"
 #include "customtabstyle.h"
 #include "helpers.h"
@@ -23,7 +24,7 @@ MainWindow::MainWindow(QWidget *parent)
       cacheDirPath(cacheDir()), styleGroup(nullptr), batchStyleGroup(nullptr),
       batchFormatGroup(nullptr), cameraTimer(nullptr), trayMenu(nullptr),
       trayIcon(nullptr), minButton(nullptr), closeButton(nullptr), toolsMapper(nullptr), badgeMovie(nullptr),
-      batchDecodePage(nullptr), batchCreatePage(nullptr)
+      batchDecodePage(nullptr), batchCreatePage(nullptr), cameraPage(nullptr)
 {
     initAppResources();
     ui->setupUi(this);
@@ -38,6 +39,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     cameraTimer = new QTimer(this);
     connect(cameraTimer, &QTimer::timeout, this, &MainWindow::slot_cameraopen);
+    cameraPage = new CameraPage(this, ui, cameraTimer);
 
     const QString imageDir = readStateFile(cacheDirPath, StateFile::BatchDecodeSource);
     if (!imageDir.isEmpty())

@@ -15,6 +15,7 @@
 
 class BatchCreatePage;
 class BatchDecodePage;
+class CameraPage;
 class Jietu;
 class StylePage;
 class QButtonGroup;
@@ -53,6 +54,7 @@ public:
     QMovie *versionBadge() const { return badgeMovie; }
     BatchDecodePage *batchDecode() const { return batchDecodePage; }
     BatchCreatePage *batchCreate() const { return batchCreatePage; }
+    CameraPage *camera() const { return cameraPage; }
 
     // A style page's settings written as its record: "save" writes the style
     // cache, "export" also the export staging file. False when a write failed.
@@ -238,6 +240,8 @@ private:
     QMovie *badgeMovie;
     BatchDecodePage *batchDecodePage;
     BatchCreatePage *batchCreatePage;
+    // The camera and its frame, behind the frame-source seam.
+    CameraPage *cameraPage;
     // The five style pages in the order of their tabs.
     QList<StylePage *> stylePages;
 };

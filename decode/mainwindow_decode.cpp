@@ -3,6 +3,7 @@
 
 #include "batchdecodepage.h"
 #include "batchpanel.h"
+#include "camerapage.h"
 #include "decodefront.h"
 #include "dialogs.h"
 #include "helpers.h"
@@ -107,10 +108,12 @@ void MainWindow::on_jietuBtn_clicked()
 
 void MainWindow::slot_cameraopen()
 {
+    cameraPage->tick();
 }
 
 void MainWindow::on_captureBtn_clicked()
 {
+    cameraPage->toggle();
 }
 
 void MainWindow::on_toolButton_clicked()

@@ -1,0 +1,105 @@
+#include "camerascan.h"
+
+#include "decodefront.h"
+#include "finderpatternfinder.h"
+
+#include <QCoreApplication>
+#include <QLibrary>
+#include <QtDebug>
+
+#include <opencv2/imgproc.hpp>
+
+namespace CameraSource {
+
+namespace {
+
+Factory &factory()
+{
+    static Factory instance;
+    return instance;
+}
+
+// The camera's module, with OpenCV's video input, is loaded on first use:
+// most sessions never open the camera.
+using CreateSource = FrameSource *(*)();
+
+CreateSource loadModule()
+{
+    static CreateSource create = [] {
+        for (const QString &path : {QCoreApplication::applicationDirPath() + QStringLiteral("/vopa-camera"),
+                                    QStringLiteral(VOPA_CAMERA_MODULE)}) {
+            QLibrary module(path);
+            if (module.load())
+                return reinterpret_cast<CreateSource>(module.resolve("vopaCreateCameraSource"));
+        }
+        qWarning("the camera module cannot be loaded");
+        return CreateSource(nullptr);
+    }();
+    return create;
+}
+
+} // namespace
+
+void setFactory(Factory value)
+{
+    factory() = std::move(value);
+}
+
+std::unique_ptr<FrameSource> create()
+{
+    if (factory())
+        return factory()();
+    const CreateSource make = loadModule();
+    return std::unique_ptr<FrameSource>(make ? make() : nullptr);
+}
+
+} // namespace CameraSource
+
+CameraScan::Tick CameraScan::tick(cv::Mat &frame)
+{
+    Tick result;
+    // A frame under 16 rows has no usable threshold block: skipped like an empty one.
+    if (frame.empty() || frame.rows < 16)
+        return result;
+    try {
+        cv::Mat grey;
+        if (frame.channels() == 1)
+            grey = frame;
+        else
+            cv::cvtColor(frame, grey, cv::COLOR_BGR2GRAY);
+        grey.convertTo(grey, CV_8U, 1, 0);
+        int block = frame.rows / 8;
+        if (block % 2 == 0)
+            block += 1;
+        cv::Mat binary;
+        cv::adaptiveThreshold(grey, binary, 255, cv::ADAPTIVE_THRESH_MEAN_C, cv::THRESH_BINARY, block, 10);
+        FinderPatternFinder finder(binary);
+        finder.find();
+        const QList<FinderPattern> centres = finder.possibleCenters;
+        // The decoder reads the frame as the camera gave it; the marks are for the eye.
+        const QImage plain = centres.size() >= 2 ? matToQImage(frame) : QImage();
+
+        for (const FinderPattern &centre : centres)
+            cv::circle(frame, cv::Point(centre.x, centre.y), 8, cv::Scalar(51, 153, 255), 2, 1, 0);
+        const int w = int(frame.cols * 0.9);
+        const int h = int(frame.rows * 0.9);
+        const int x0 = (frame.cols - w) / 2;
+        const int y0 = (frame.rows - h) / 2;
+        cv::rectangle(frame, cv::Rect(x0, y0, w, h), cv::Scalar(255, 0, 0), 2, 1, 0);
+        const int y = y0 + (h / 6) * scanLineStep;
+        cv::line(frame, cv::Point(x0 + 2, y), cv::Point(x0 + w - 2, y), cv::Scalar(255, 255, 0), 2, 1, 0);
+        scanLineStep += scanLineDown ? 1 : -1;
+        if (scanLineStep < 1 || scanLineStep > 5)
+            scanLineDown = !scanLineDown;
+
+        result.picture = matToQImage(frame);
+        result.shown = true;
+        result.centres = centres.size();
+        if (!plain.isNull())
+            result.text = decodeImageText(plain, true);
+    } catch (const cv::Exception &error) {
+        qWarning("camera frame skipped: %s", error.what());
+        return Tick();
+    }
+    return result;
+}
