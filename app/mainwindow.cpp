@@ -66,7 +66,8 @@ MainWindow::MainWindow(QWidget *parent)
     const int updateFlag = buildToolsPage();
     showVersionBadge(updateFlag);
     setupHotKey();
-    checkUpdate();
+    // Once the window is up: the network stack it loads need not delay it.
+    QTimer::singleShot(0, this, &MainWindow::checkUpdate);
 }
 
 MainWindow::~MainWindow()

@@ -38,7 +38,7 @@ void CameraPage::toggle()
     }
     m_lastResult.clear();
     m_ui->captureBtn->setText(QStringLiteral("关闭摄像头扫描"));
-    m_source = CameraSource::create();
+    m_source = CameraDevices::create();
     if (m_source && m_source->open()) {
         m_timer->start(1);
         return;
@@ -51,8 +51,7 @@ void CameraPage::tick()
 {
     if (!isOpen())
         return;
-    m_frame = m_source->read();
-    const CameraScan::Tick tick = m_scan.tick(m_frame);
+    const CameraDevice::Tick tick = m_source->tick();
     if (!tick.shown)
         return;
     m_ui->preImgLabel->setPixmap(

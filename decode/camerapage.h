@@ -4,7 +4,7 @@
 #ifndef VOPA_CAMERAPAGE_H
 #define VOPA_CAMERAPAGE_H
 
-#include "camerascan.h"
+#include "cameradevice.h"
 
 #include <QObject>
 #include <QString>
@@ -37,9 +37,7 @@ private:
 
     Ui::MainWindow *m_ui;
     QTimer *m_timer;
-    std::unique_ptr<FrameSource> m_source;
-    CameraScan m_scan;
-    cv::Mat m_frame;
+    std::unique_ptr<CameraDevice> m_source;
     QString m_lastResult;
 };
 

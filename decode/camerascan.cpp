@@ -3,57 +3,9 @@
 #include "decodefront.h"
 #include "finderpatternfinder.h"
 
-#include <QCoreApplication>
-#include <QLibrary>
 #include <QtDebug>
 
 #include <opencv2/imgproc.hpp>
-
-namespace CameraSource {
-
-namespace {
-
-Factory &factory()
-{
-    static Factory instance;
-    return instance;
-}
-
-// The camera's module, with OpenCV's video input, is loaded on first use:
-// most sessions never open the camera.
-using CreateSource = FrameSource *(*)();
-
-CreateSource loadModule()
-{
-    static CreateSource create = [] {
-        for (const QString &path : {QCoreApplication::applicationDirPath() + QStringLiteral("/vopa-camera"),
-                                    QStringLiteral(VOPA_CAMERA_MODULE)}) {
-            QLibrary module(path);
-            if (module.load())
-                return reinterpret_cast<CreateSource>(module.resolve("vopaCreateCameraSource"));
-        }
-        qWarning("the camera module cannot be loaded");
-        return CreateSource(nullptr);
-    }();
-    return create;
-}
-
-} // namespace
-
-void setFactory(Factory value)
-{
-    factory() = std::move(value);
-}
-
-std::unique_ptr<FrameSource> create()
-{
-    if (factory())
-        return factory()();
-    const CreateSource make = loadModule();
-    return std::unique_ptr<FrameSource>(make ? make() : nullptr);
-}
-
-} // namespace CameraSource
 
 CameraScan::Tick CameraScan::tick(cv::Mat &frame)
 {

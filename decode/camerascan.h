@@ -4,16 +4,14 @@
 #ifndef VOPA_CAMERASCAN_H
 #define VOPA_CAMERASCAN_H
 
-#include <QImage>
-#include <QString>
+#include "cameradevice.h"
 
-#include <functional>
 #include <memory>
 
 #include <opencv2/core.hpp>
 
-// A source of camera frames. The program's own is the first video device
-// through OpenCV, whose video input is loaded only when a camera is opened.
+// A source of camera frames: the first video device through OpenCV in the
+// camera module, or frames a test plays.
 class FrameSource
 {
 public:
@@ -25,26 +23,10 @@ public:
     virtual cv::Mat read() = 0;
 };
 
-namespace CameraSource {
-
-// A new source of the system's first camera (not yet opened), or of the
-// factory tests set; null when the camera module cannot be loaded.
-std::unique_ptr<FrameSource> create();
-using Factory = std::function<std::unique_ptr<FrameSource>()>;
-void setFactory(Factory factory);
-
-} // namespace CameraSource
-
 class CameraScan
 {
 public:
-    struct Tick
-    {
-        bool shown = false;   // false for an empty or too small frame
-        QImage picture;       // the frame with its marks, for the preview
-        int centres = 0;      // finder-pattern centres found
-        QString text;         // decoded, when two or more centres were found
-    };
+    using Tick = CameraDevice::Tick;
 
     // One tick on a frame: marks are drawn into `frame`; the decoder reads
     // the frame as the camera gave it, before the marks.
@@ -53,6 +35,26 @@ public:
     // The scan line's position in sixths of the guide box, and its direction.
     int scanLineStep = 0;
     bool scanLineDown = true;
+};
+
+// A camera that scans each frame its source gives.
+class ScanningCamera : public CameraDevice
+{
+public:
+    explicit ScanningCamera(std::unique_ptr<FrameSource> source) : m_source(std::move(source)) {}
+    bool open() override { return m_source->open(); }
+    bool isOpen() const override { return m_source->isOpen(); }
+    void release() override { m_source->release(); }
+    Tick tick() override
+    {
+        m_frame = m_source->read();
+        return m_scan.tick(m_frame);
+    }
+
+private:
+    std::unique_ptr<FrameSource> m_source;
+    CameraScan m_scan;
+    cv::Mat m_frame;
 };
 
 #endif

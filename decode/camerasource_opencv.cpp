@@ -25,7 +25,7 @@ private:
 
 } // namespace
 
-extern "C" Q_DECL_EXPORT FrameSource *vopaCreateCameraSource()
+extern "C" Q_DECL_EXPORT CameraDevice *vopaCreateCamera()
 {
-    return new OpenCvCamera;
+    return new ScanningCamera(std::make_unique<OpenCvCamera>());
 }

@@ -52,7 +52,9 @@ cv::Mat codeFrame(const QString &text)
 
 void feed(const std::deque<cv::Mat> &frames)
 {
-    CameraSource::setFactory([frames] { return std::make_unique<PlayedFrames>(frames); });
+    CameraDevices::setFactory([frames] {
+        return std::make_unique<ScanningCamera>(std::make_unique<PlayedFrames>(frames));
+    });
 }
 
 } // namespace
@@ -67,7 +69,7 @@ private slots:
     void init() { m_page.enter(); }
     void cleanup()
     {
-        CameraSource::setFactory(nullptr);
+        CameraDevices::setFactory(nullptr);
         m_page.leave();
     }
 
