@@ -186,7 +186,10 @@ private slots:
         QTabBar *bar = window.form()->tabWidget->tabBar();
         QImage image(bar->size(), QImage::Format_ARGB32);
         image.fill(Qt::transparent);
-        bar->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        // Painted without a complaint (an unbalanced painter save is one).
+        QCOMPARE(TestSupport::collectMessages([&] { bar->render(&image, QPoint(), QRegion(), QWidget::DrawChildren); },
+                                              false),
+                 QStringList());
         QCOMPARE(bar->tabRect(10).size(), QSize(90, 40));
         QCOMPARE(image.pixel(bar->tabRect(0).topLeft() + QPoint(1, 1)), qRgb(0x33, 0x33, 0x33));
         QCOMPARE(qAlpha(image.pixel(bar->tabRect(5).topLeft() + QPoint(1, 1))), 0);

@@ -4,6 +4,7 @@
 // output cases and failures; and runs on a worker thread. Each test works in
 // its own directory.
 #include "bsdqr.h"
+#include "helpers.h"
 #include "lunkuoqr.h"
 #include "proqrcode.h"
 #include "rasteroutput.h"
@@ -177,6 +178,11 @@ private slots:
                                 double(contour.lkBorSize), double(visual.xtItem), double(tone.xtItem),
                                 double(contour.xtItem), double(contour.xt), double(tone.xt)}),
                  (QList<double>{10, 40, 40, 0, 17, 0.5, 0, 50, 0.5, 1, 0, 0, 0, 0, 0}));
+        // Without a text, every renderer encodes the product's site.
+        QCOMPARE(checkDecodes(render(pro, "empty_p.png"), kProductSite) + checkDecodes(render(tone, "empty_b.png"), kProductSite)
+                     + checkDecodes(render(contour, "empty_l.png"), kProductSite, false)
+                     + checkDecodes(render(visual, "empty_v.png"), kProductSite, false),
+                 QString());
     }
 
     void geometry()

@@ -170,6 +170,17 @@ private slots:
 
     void temporaryFileAndFailures()
     {
+        // What a vector writer draws when its caller sets only the text; no cache folder, no document.
+        for (const bool pdf : {false, true}) {
+            svgQr svg;
+            pdfQr pdfWriter;
+            VectorQrBase &qr = pdf ? static_cast<VectorQrBase &>(pdfWriter) : svg;
+            QCOMPARE((QList<double>{double(qr.size), double(qr.level), double(qr.version), double(qr.xt), qr.blockSize,
+                                    qr.alpha, double(qr.codeFontSize), double(qr.isPlus), double(qr.isCode)}),
+                     (QList<double>{300, 2, 0, 0, 50, 0.5, 14, 0, 0}));
+            qr.dir = m_cwd.file("gone");
+            QVERIFY(!(pdf ? pdfWriter.create("gone.pdf") : svg.create("gone.svg")));
+        }
         // Written to tmp-<10 characters> in `dir` and copied to the target; the
         // document leaves `dir` whether or not the copy succeeds. Unencodable
         // texts and a missing cache folder: false, and no file at all.
