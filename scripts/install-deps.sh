@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake pkg-config
   qtbase5-dev qtbase5-dev-tools libqt5svg5-dev libqt5x11extras5-dev
   libqt5opengl5-dev qttools5-dev-tools
-  libqrencode-dev libgif-dev libpng-dev libzxing-dev libzbar-dev libopencv-dev
+  libqrencode-dev libgif-dev libpng-dev libjpeg-dev libzxing-dev libzbar-dev libopencv-dev
   libx11-dev libxcb1-dev
   zbar-tools zint imagemagick giflib-tools poppler-utils
   xvfb xauth x11-utils xdotool trayer fonts-noto-cjk desktop-file-utils
