@@ -165,6 +165,7 @@ private slots:
             {"lunkuo", "{\"qr_lkborsize\":100}", "border", 10}, {"lunkuo", "{\"qr_lkborsize\":-1}", "border", 0}, {"pro", "{\"qr_bgx\":-40}", "bgX", -40},
             {"lunkuo", "{\"qr_codespac\":501}", "spacing", 500}, {"bsd", "{\"qr_isplus\":true}", "plus", 1},
             {"pro", "", "logoHeight", 40}, {"pro", "{\"qr_codespac\":7}", "spacing", 7},
+            {"visual", "{\"qr_codespac\":-5}", "spacing", 0},
         };
         for (const auto &[style, record, field, expected] : rows)
             QTest::newRow(QStringLiteral("%1 %2 %3").arg(style, record, field).toUtf8().constData())
@@ -205,6 +206,9 @@ private slots:
                                       Caller::Batch), "x", "", Caller::Batch, true);
         QCOMPARE((QList<int>{low.size, low.xt, low.xtItem}), (QList<int>{30, 10, 0}));
         QCOMPARE(low.bgColor, QColor("#123456"));
+        pdfQr high;
+        Filling::fill(high, settingsOf(R"({"qr_xtitem":3})", "svg", Caller::Batch), "x", "", Caller::Batch, true);
+        QCOMPARE(high.xtItem, 2);
         // A contour record with outlines wider than its slider allows still renders a code that reads.
         const QString contour = m_cwd.file("wide.png");
         QVERIFY(Filling::renderCode("lunkuo", settingsOf(kWideOutline, "lunkuo"), "wide outline", "", Caller::SingleGenerate,
