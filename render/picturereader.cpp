@@ -214,7 +214,9 @@ QImage read(QIODevice *device, const QList<QByteArray> &formats, const Limits &l
                     return shrunk;
                 continue;
             }
-            if (reader.format() != "jpeg" || !sequentialJpeg)
+            // A caller may name the kind "JPG" itself rather than leave it to the header.
+            const QByteArray kind = reader.format().toLower();
+            if ((kind != "jpeg" && kind != "jpg") || !sequentialJpeg)
                 continue;
             reader.setScaledSize(fit);
         } else if (qint64(size.width()) * size.height() > limits.maxPixels) {
