@@ -293,7 +293,7 @@ private slots:
             return rounded.copy(50 * m.x() + 50, 50 * m.y() + 50, 50, 50);
         };
         wrong += checkProbes(module("roundTop"), {{0, 40, black}, {49, 40, black}, {3, 3, white}, {46, 3, white},
-                                                  {25, 0, black}, {25, 25, black}}, 127);
+                                                  {25, 0, black}, {25, 25, black}, {1, 8, white}}, 127);
         wrong += checkProbes(module("roundLeftTop"), {{0, 40, black}, {40, 0, black}, {3, 3, white}}, 127);
         // Straight outlines (look item 0): a line on each free side of a module, none between dark neighbours.
         contour.xtItem = 0;
