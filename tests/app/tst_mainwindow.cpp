@@ -226,10 +226,12 @@ private slots:
                 button->click();
             QCOMPARE(m_page.urls.opened, (QList<QUrl>{QUrl("https://one.example/"), QUrl("https://upper.example/x")}));
         }
-        // A damaged stored reply: an empty page, no fallback to the built-in list.
+        // A damaged stored reply: an empty page, no fallback to the built-in list, and no
+        // "new version" badge read from it.
         QVERIFY(writeTextFile(m_page.file("check.cache"), QStringLiteral("{\"tools_data\":[{\"name\":"), false));
         MainWindow window;
         QVERIFY(toolButtons(window.form()).isEmpty());
+        QCOMPARE(window.versionBadge()->fileName(), QStringLiteral(":/images/images/v-icon.gif"));
     }
 
     void closingEndsOrKeepsTheProgram()
