@@ -208,14 +208,14 @@ QImage read(QIODevice *device, const QList<QByteArray> &formats, const Limits &l
             // Shrunk while read only where the reader really does so; any
             // other picture of that size would be built whole first.
             const QSize fit = size.scaled(limits.maxSide, limits.maxSide, Qt::KeepAspectRatio);
-            if (reader.format() == "png" && png.isPng && !png.interlaced) {
+            // A caller may name the kind itself ("PNG", "JPG") rather than leave it to the header.
+            const QByteArray kind = reader.format().toLower();
+            if (kind == "png" && png.isPng && !png.interlaced) {
                 const QImage shrunk = readPngShrunk(device, fit);
                 if (!shrunk.isNull())
                     return shrunk;
                 continue;
             }
-            // A caller may name the kind "JPG" itself rather than leave it to the header.
-            const QByteArray kind = reader.format().toLower();
             if ((kind != "jpeg" && kind != "jpg") || !sequentialJpeg)
                 continue;
             reader.setScaledSize(fit);
