@@ -79,6 +79,10 @@ private slots:
         QCOMPARE(ui->jiemaOneMsg->text(), QStringLiteral("解码结果：<span style='color:red;'>解码失败</span>"));
         QVERIFY(ui->meihuaBtn->isHidden());
         QCOMPARE(readTextFile(counter), QStringLiteral("1"));
+        // The picture is shown all the same, fitted into the 360 by 360 preview.
+        const QImage shown = ui->preImgLabel->pixmap(Qt::ReturnByValue).toImage();
+        QCOMPARE(shown.size(), QSize(360, 180));
+        QCOMPARE(shown.pixel(180, 90), qRgb(255, 255, 255));
 
         // A screen capture around the code: shown on the decode page and
         // counted; the next capture may start at once.

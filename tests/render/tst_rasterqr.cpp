@@ -294,7 +294,8 @@ private slots:
         };
         wrong += checkProbes(module("roundTop"), {{0, 40, black}, {49, 40, black}, {3, 3, white}, {46, 3, white},
                                                   {25, 0, black}, {25, 25, black}, {1, 8, white}}, 127);
-        wrong += checkProbes(module("roundLeftTop"), {{0, 40, black}, {40, 0, black}, {3, 3, white}}, 127);
+        wrong += checkProbes(module("roundLeftTop"), {{0, 40, black}, {40, 0, black}, {3, 3, white}, {1, 8, white}}, 127);
+        wrong += checkProbes(module("roundLeftBottom"), {{0, 10, black}, {40, 49, black}, {3, 46, white}, {1, 41, white}}, 127);
         // Straight outlines (look item 0): a line on each free side of a module, none between dark neighbours.
         contour.xtItem = 0;
         const QImage square = render(contour, "contour_square.png");
