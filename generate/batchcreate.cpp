@@ -13,7 +13,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cstdio>
 
 namespace {
 
@@ -43,16 +42,13 @@ Row rowOf(const QStringList &fields, int index)
     return row;
 }
 
-// Renders are written beside their target under a name of this batch and
-// moved into place in row order, so that a later row of the same name still
-// replaces an earlier one.
-bool moveInto(const QString &rendered, const QString &target)
+// A row rendered ahead of its turn: whether its renderer succeeded, and the
+// file writes it made, held until the row's turn.
+struct Rendered
 {
-    if (std::rename(QFile::encodeName(rendered).constData(), QFile::encodeName(target).constData()) == 0)
-        return true;
-    QFile::remove(rendered);
-    return false;
-}
+    bool created = false;
+    HeldWrites writes;
+};
 
 } // namespace
 
@@ -89,39 +85,38 @@ void BatchCreate::batchStart(QString jiema_path, QString save_path, QString styl
     const Filling::Settings settings = Filling::Settings::fromRecord(record, style, Filling::Caller::Batch);
     const QString extension = Filling::outputExtension(style, settings, Filling::Caller::Batch);
 
-    // Rows are rendered ahead on other cores into files of this batch, which
-    // the rows then take in order; one at a time, each row renders straight
-    // into its file.
+    // Rows are rendered ahead on other cores, their writes held and made in
+    // row order, each exactly as the row's own write would have been made
+    // (a later row of the same name replaces an earlier one; a file the user
+    // may not write, a file's mode and a link are treated alike); one at a
+    // time, each row renders straight into its file.
     const bool ahead = lookAhead() > 1;
-    const QString scratch = QStringLiteral(".vopa-batch-") + randomString(10) + QLatin1Char('-');
     const auto render = [&](const int &index) {
+        Rendered rendered;
         const Row row = rowOf(rows.at(index), index);
         if (!row.usable)
-            return QString();
-        const QString path = save_path + QLatin1Char('/')
-                             + (ahead ? scratch + QString::number(index) : row.name) + QLatin1Char('.') + extension;
-        return Filling::renderCode(style, settings, row.content, row.name, Filling::Caller::Batch, path) ? path
-                                                                                                       : QString();
+            return rendered;
+        const QString path = save_path + QLatin1Char('/') + row.name + QLatin1Char('.') + extension;
+        const auto create = [&] {
+            return Filling::renderCode(style, settings, row.content, row.name, Filling::Caller::Batch, path);
+        };
+        rendered.created = ahead ? holdingWrites(&rendered.writes, create) : create();
+        return rendered;
     };
     // The styles painted at 50 pixels a module hold a large canvas each.
     const bool largeCanvas = style != QLatin1String("pro") && style != QLatin1String("svg");
     const int threads = largeCanvas ? qMin(lookAhead(), 4) : lookAhead();
-    bool stopped = false;
     {
-        AheadQueue<int, QString> queue(threads, 2 * threads, render);
+        AheadQueue<int, Rendered> queue(threads, 2 * threads, render);
         for (int i = 1; i < rows.size(); ++i)
             queue.append(i);
         for (int i = 1; i < rows.size(); ++i) {
-            if (stopRequested()) {
-                stopped = true;
+            if (stopRequested())
                 break;
-            }
             const QStringList &fields = rows.at(i);
-            emit returnResult(QStringLiteral("progress"),
-                              QStringLiteral("正在生成：%1").arg(fields.value(0).toHtmlEscaped()));
-            const QString rendered = queue.take(i - 1);
-            const QString target = save_path + QLatin1Char('/') + rowOf(fields, i).name + QLatin1Char('.') + extension;
-            if (!rendered.isEmpty() && (!ahead || moveInto(rendered, target))) {
+            emit returnResult(QStringLiteral("progress"), QStringLiteral("正在生成：%1").arg(fields.value(0)));
+            const Rendered rendered = queue.take(i - 1);
+            if (rendered.created && makeHeldWrites(rendered.writes)) {
                 ++successes;
             } else {
                 ++errors;
@@ -129,12 +124,9 @@ void BatchCreate::batchStart(QString jiema_path, QString save_path, QString styl
             }
         }
     }
-    // Renders made ahead of a stop go with it.
-    if (ahead)
-        for (const QString &name : QDir(save_path).entryList({scratch + QLatin1Char('*')}, QDir::Files | QDir::Hidden))
-            QFile::remove(save_path + QLatin1Char('/') + name);
     errorLog.close();
-    if (stopped) {
+    // A stop, even one asked after the last row, ends the batch silently.
+    if (stopRequested()) {
         deleteLater();
         return;
     }

@@ -14,6 +14,13 @@ QTextCodec *codecNamed(const QString &name)
     return codec ? codec : QTextCodec::codecForName("UTF-8");
 }
 
+bool validUtf8(const QByteArray &bytes)
+{
+    QTextCodec::ConverterState state;
+    QTextCodec::codecForName("UTF-8")->toUnicode(bytes.constData(), bytes.size(), &state);
+    return state.invalidChars == 0 && state.remainingChars == 0;
+}
+
 } // namespace
 
 QList<QStringList> readFile(const QString &path, const QString &codecName)
@@ -21,8 +28,15 @@ QList<QStringList> readFile(const QString &path, const QString &codecName)
     QString text;
     QFile file(path);
     if (file.open(QIODevice::ReadOnly)) {
-        QTextStream stream(&file);
-        stream.setCodec(codecNamed(codecName));
+        const QByteArray bytes = file.readAll();
+        QTextCodec *codec = codecName.isEmpty() ? nullptr : QTextCodec::codecForName(codecName.toLatin1());
+        // Chinese spreadsheet programs save CSV in GB18030 (or its subset
+        // GBK) without a mark; such bytes are seldom valid UTF-8.
+        if (!codec)
+            codec = QTextCodec::codecForName(validUtf8(bytes) ? "UTF-8" : "GB18030");
+        // A byte-order mark still selects its own Unicode encoding.
+        QTextStream stream(bytes);
+        stream.setCodec(codec);
         text = stream.readAll();
     }
     return parseText(normalizeText(text));

@@ -9,9 +9,10 @@
 
 namespace Csv {
 
-// The rows of a file, read as UTF-8 unless `codecName` names another codec;
-// a byte-order mark selects its own Unicode encoding. A file that cannot be
-// opened reads as an empty text.
+// The rows of a file, read in the codec `codecName` names, else as UTF-8,
+// or as GB18030 when the bytes are not valid UTF-8; a byte-order mark
+// selects its own Unicode encoding. A file that cannot be opened reads as an
+// empty text.
 QList<QStringList> readFile(const QString &path, const QString &codecName);
 // CR LF as LF, and a last LF added where the text lacks one.
 QString normalizeText(const QString &text);

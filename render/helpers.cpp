@@ -115,12 +115,36 @@ void syncFolder(const QString &folder)
     }
 }
 
+// Where this thread's writes are held, when they are.
+thread_local HeldWrites *t_heldWrites = nullptr;
+
 } // namespace
+
+bool holdingWrites(HeldWrites *writes, const std::function<bool()> &work)
+{
+    HeldWrites *const outer = t_heldWrites;
+    t_heldWrites = writes;
+    const bool result = work();
+    t_heldWrites = outer;
+    return result;
+}
+
+bool makeHeldWrites(const HeldWrites &writes)
+{
+    for (const HeldWrite &write : writes)
+        if (!replaceFileContents(write.path, write.bytes))
+            return false;
+    return true;
+}
 
 bool replaceFileContents(const QString &path, const QByteArray &bytes)
 {
     if (path.isEmpty())
         return false;
+    if (t_heldWrites) {
+        t_heldWrites->append({path, bytes});
+        return true;
+    }
     QFileInfo info(path);
     // Through a link to the file it names, so that the link stays a link.
     if (info.isSymLink())

@@ -22,6 +22,22 @@ bool writeTextFile(const QString &path, const QString &text, bool append);
 // Writes the bytes to a new file beside `path` and renames it over `path`;
 // false, with the old file untouched, when any step fails.
 bool replaceFileContents(const QString &path, const QByteArray &bytes);
+
+// A write replaceFileContents was asked for while writes were held.
+struct HeldWrite
+{
+    QString path;
+    QByteArray bytes;
+};
+using HeldWrites = QList<HeldWrite>;
+// Runs `work` with every replaceFileContents of this thread held in `writes`
+// instead of made (each counts as done), and returns what `work` returns.
+// Work done ahead of its turn is kept this way until its turn comes.
+bool holdingWrites(HeldWrites *writes, const std::function<bool()> &work);
+// Makes held writes in order, each as replaceFileContents makes it, so that
+// a held write fails and succeeds exactly where the write itself would;
+// false at the first that fails.
+bool makeHeldWrites(const HeldWrites &writes);
 int readCacheCounter(const QString &name);
 void addCacheCounter(const QString &name, const int &amount);
 void showMessage(const QString &message);

@@ -17,6 +17,10 @@
 #include <QRegularExpression>
 #include <QThread>
 
+#include <pwd.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 
 void TestCwd::enter()
 {
@@ -167,6 +171,29 @@ QStringList collectMessages(const std::function<void()> &work, bool onWorkerThre
     qInstallMessageHandler(previous);
     QMutexLocker lock(&s_messageMutex);
     return s_messages;
+}
+
+Unprivileged runUnprivileged(const QStringList &paths, const std::function<bool()> &work)
+{
+    if (::geteuid() != 0)
+        return work() ? Unprivileged::Passed : Unprivileged::Failed;
+    const struct passwd *nobody = ::getpwnam("nobody");
+    if (!nobody)
+        return Unprivileged::NoUser;
+    const uid_t uid = nobody->pw_uid;
+    const gid_t gid = nobody->pw_gid;
+    for (const QString &path : paths)
+        if (::lchown(QFile::encodeName(path).constData(), uid, gid) != 0)
+            return Unprivileged::Failed;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const bool dropped = ::setgid(gid) == 0 && ::setuid(uid) == 0;
+        ::_exit(dropped && work() ? 0 : 1);
+    }
+    int status = -1;
+    if (child < 0 || ::waitpid(child, &status, 0) != child)
+        return Unprivileged::Failed;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? Unprivileged::Passed : Unprivileged::Failed;
 }
 
 bool sameColor(QRgb pixel, const QColor &color, int tolerance)

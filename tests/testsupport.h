@@ -69,6 +69,13 @@ QList<QPair<QString, QString>> runBatch(BatchWorker *worker, const QString &sour
 // every Qt message logged meanwhile, from any thread.
 QStringList collectMessages(const std::function<void()> &work, bool onWorkerThread = true);
 
+// Runs `work` as a user bound by file modes. Root may write anything, so as
+// root the paths are handed to user "nobody" (links themselves, not what
+// they name) and `work` runs in a child process that has become nobody;
+// any other user runs it here, on paths of its own.
+enum class Unprivileged { Passed, Failed, NoUser };
+Unprivileged runUnprivileged(const QStringList &paths, const std::function<bool()> &work);
+
 // All four channels of `pixel` within `tolerance` of `color`.
 bool sameColor(QRgb pixel, const QColor &color, int tolerance = 0);
 

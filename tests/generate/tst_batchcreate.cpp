@@ -9,7 +9,10 @@
 #include <QDir>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QTextCodec>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -35,6 +38,13 @@ const char kOnBackground[] = R"({"qr_size":300,"qr_bgimg":"%1","qr_bgx":60,"qr_b
 const char kVector[] = R"({"qr_size":300,"qr_blocksize":50,"qr_block_1":"#000000","qr_block_0":"#ffffff",)"
                        R"("qr_balpha":100,"qr_bgcolor":"#ffffff","qr_ispdf":%1})";
 const char kCaptioned[] = R"({"qr_size":300,"qr_iscode":true,"qr_codefontsize":14})";
+
+mode_t umaskNow()
+{
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
+}
 
 } // namespace
 
@@ -64,7 +74,7 @@ private slots:
         const Messages messages = runBatch(file("d.csv"), file("out/deep"), "pro");
         const Messages expected = {
             {"progress", "正在生成：A01"},   {"progress", "正在生成："},
-            {"progress", "正在生成：&lt;b&gt;"}, {"progress", "正在生成：../up"},
+            {"progress", "正在生成：<b>"}, {"progress", "正在生成：../up"},
             {"progress", "正在生成：nothing"}, {"progress", "正在生成：blank"},
             {"progress", "正在生成：A01"},
             {"success", "生成统计：成功 4 个， 错误：3 个（在保存路径查看错误信息）"}};
@@ -92,6 +102,82 @@ private slots:
             QVERIFY2(TestSupport::readBytes(file("alone/" + name)) == TestSupport::readBytes(file("ahead/" + name)),
                      qPrintable(name));
         QCOMPARE(QDir(file("ahead")).entryList(QDir::Files | QDir::Hidden), QDir(file("alone")).entryList(QDir::Files));
+    }
+
+    void chineseSpreadsheetPackage()
+    {
+        // A package saved in GBK by a Chinese spreadsheet program: two names, two files, their texts.
+        QTextCodec *gbk = QTextCodec::codecForName("GBK");
+        QVERIFY(TestSupport::writeBytes(file("gbk.csv"), gbk->fromUnicode("姓名,内容\r\n张三,甲\r\n李四,乙\r\n")));
+        QCOMPARE(runBatch(file("gbk.csv"), file("gbk"), "pro").value(2),
+                 qMakePair(QStringLiteral("success"), QStringLiteral("生成统计：成功 2 个， 错误：0 个（在保存路径查看错误信息）")));
+        QCOMPARE(QDir(file("gbk")).entryList(QDir::Files, QDir::Name), (QStringList{"error_log.txt", "张三.png", "李四.png"}));
+        QCOMPARE(decoded(file("gbk/李四.png")), QStringLiteral("乙"));
+    }
+
+    void aheadWritesWhatOneAtATimeWrites()
+    {
+        // A save folder holding a file its user may not write, a file of mode 0640 and a link to a file
+        // elsewhere: rendering ahead and one row at a time leave the same files, bytes, modes and links,
+        // and count and log the same rows.
+        QVERIFY(::chmod(QFile::encodeName(m_cwd.path()).constData(), 0777) == 0);
+        QVERIFY(TestSupport::writeBytes(file("d.csv"), "name,text\nkept,one\nshared,two\nlinked,three\nnew,four\n"
+                                                        "kept,five\n"));
+        QStringList handedOver = {file("d.csv")};
+        for (const QString run : {"alone", "ahead"}) {
+            const QString folder = file(run);
+            QVERIFY(QDir().mkpath(folder + "/elsewhere"));
+            QVERIFY(TestSupport::writeBytes(folder + "/kept.png", "protected"));
+            QVERIFY(TestSupport::writeBytes(folder + "/shared.png", "old"));
+            QVERIFY(TestSupport::writeBytes(folder + "/elsewhere/real.png", "old"));
+            QVERIFY(QFile::link("elsewhere/real.png", folder + "/linked.png"));
+            QVERIFY(::chmod(QFile::encodeName(folder + "/kept.png").constData(), 0444) == 0);
+            QVERIFY(::chmod(QFile::encodeName(folder + "/shared.png").constData(), 0640) == 0);
+            handedOver << folder << folder + "/kept.png" << folder + "/shared.png" << folder + "/linked.png"
+                       << folder + "/elsewhere" << folder + "/elsewhere/real.png";
+        }
+        const QString messagesFile = file("messages.txt");
+        QVERIFY(TestSupport::writeBytes(messagesFile, ""));
+        handedOver << messagesFile;
+        const TestSupport::Unprivileged run = TestSupport::runUnprivileged(handedOver, [&] {
+            QStringList seen;
+            for (const auto &[folder, lookAhead] : {std::make_pair("alone", 1), std::make_pair("ahead", 8)})
+                for (const auto &message : runBatch(file("d.csv"), file(folder), "pro", lookAhead))
+                    seen << message.first + " " + message.second.section(QLatin1Char('\n'), 0, 0);
+            return writeTextFile(messagesFile, seen.join("\n"), true);
+        });
+        if (run == TestSupport::Unprivileged::NoUser)
+            QSKIP("no user nobody");
+        QVERIFY(run == TestSupport::Unprivileged::Passed);
+
+        const QStringList seen = text(messagesFile).split("\n");
+        QCOMPARE(seen.size(), 16);
+        QCOMPARE(seen.value(5), QStringLiteral("success 生成统计：成功 3 个， 错误：2 个（在保存路径查看错误信息）"));
+        QCOMPARE(seen.mid(8, 6), seen.mid(0, 6));
+        for (const QString run : {"alone", "ahead"}) {
+            const QString folder = file(run);
+            QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                            QDir::Name),
+                     (QStringList{"elsewhere", "error_log.txt", "kept.png", "linked.png", "new.png", "shared.png"}));
+            QCOMPARE(TestSupport::readBytes(folder + "/kept.png"), QByteArray("protected"));
+            QCOMPARE(text(folder + "/error_log.txt"), QStringLiteral("kept,one\nkept,five\n"));
+            QCOMPARE(decoded(folder + "/shared.png"), QStringLiteral("two"));
+            QCOMPARE(decoded(folder + "/new.png"), QStringLiteral("four"));
+            QCOMPARE(QFileInfo(folder + "/linked.png").symLinkTarget(), folder + "/elsewhere/real.png");
+            QCOMPARE(decoded(folder + "/elsewhere/real.png"), QStringLiteral("three"));
+            const auto mode = [&](const QString &name) {
+                struct stat status;
+                return ::lstat(QFile::encodeName(folder + "/" + name).constData(), &status) == 0 ? status.st_mode & 07777
+                                                                                                : mode_t(1);
+            };
+            QCOMPARE(mode("kept.png"), mode_t(0444));
+            QCOMPARE(mode("shared.png"), mode_t(0640));
+            QCOMPARE(mode("new.png"), mode_t(0666 & ~umaskNow()));
+            QCOMPARE(mode("elsewhere/real.png"), mode_t(0666 & ~umaskNow()));
+        }
+        for (const QString name : {"elsewhere/real.png", "new.png", "shared.png"})
+            QVERIFY2(TestSupport::readBytes(file("alone/" + name)) == TestSupport::readBytes(file("ahead/" + name)),
+                     qPrintable(name));
     }
 
     void everyStyleAndFormat()

@@ -13,6 +13,7 @@
 #include "vectorqr.h"
 #include "visualqr.h"
 
+#include <QProcess>
 #include <QtTest>
 
 #include <climits>
@@ -321,6 +322,30 @@ private slots:
         }
         QCOMPARE(Csv::readFile(m_cwd.file("none.csv"), QString()), (Rows{{""}}));
         QCOMPARE(Csv::parseString("a,b\r\nc"), (Rows{{"a", "b"}, {"c"}}));
+
+        // A package saved by a Chinese spreadsheet program (GBK, or GB18030 beyond GBK, no mark) reads
+        // as what was typed; valid UTF-8, with or without a mark, and UTF-16 with its mark read as before.
+        const QString typed = QStringLiteral("名字,内容\r\n张三,第一\r\n李四,\"二,三\"\r\n");
+        const Rows typedRows = {{"名字", "内容"}, {"张三", "第一"}, {"李四", "二,三"}};
+        const QString beyondGbk = QStringLiteral("名字,内容\n𠮷野家,€ 𠀀\n");
+        const QList<std::tuple<QString, QString, Rows>> encodings = {
+            {"GBK", typed, typedRows},
+            {"GB18030", beyondGbk, {{"名字", "内容"}, {"𠮷野家", "€ 𠀀"}}},
+            {"UTF-8", typed, typedRows},
+            {"UTF-16", typed, typedRows}};
+        for (const auto &[encoding, text, rows] : encodings) {
+            QVERIFY(TestSupport::writeBytes(m_cwd.file("u.csv"), text.toUtf8()));
+            QProcess iconv;
+            iconv.setStandardInputFile(m_cwd.file("u.csv"));
+            iconv.setStandardOutputFile(m_cwd.file("d.csv"));
+            iconv.start("iconv", {"-f", "UTF-8", "-t", encoding});
+            QVERIFY(iconv.waitForFinished() && iconv.exitCode() == 0);
+            QVERIFY(encoding != "GBK" || TestSupport::readBytes(m_cwd.file("d.csv")).contains("\xd5\xc5\xc8\xfd"));
+            QCOMPARE(Csv::readFile(m_cwd.file("d.csv"), QString()), rows);
+        }
+        // A codec named by the caller is used as named.
+        QVERIFY(TestSupport::writeBytes(m_cwd.file("d.csv"), "caf\xe9\n"));
+        QCOMPARE(Csv::readFile(m_cwd.file("d.csv"), "ISO-8859-1"), (Rows{{"café"}}));
 
         // What writeFile writes reads back the same.
         const Rows rows = {{"name", "text"}, {"a,b", "say \"hi\""}, {"two\nlines", "lone\rcr"}, {"", "plain"}};

@@ -88,22 +88,10 @@ private slots:
             return !copyFile("source.txt", "locked.txt") && !writeTextFile("locked.txt", "new", false)
                    && readBytes("locked.txt") == "old";
         };
-        if (::geteuid() != 0) {
-            QVERIFY(refused());
-            return;
-        }
-        const struct passwd *nobody = ::getpwnam("nobody");
-        if (!nobody)
+        const TestSupport::Unprivileged run = TestSupport::runUnprivileged({"locked.txt"}, refused);
+        if (run == TestSupport::Unprivileged::NoUser)
             QSKIP("no user nobody");
-        QVERIFY(::chown("locked.txt", nobody->pw_uid, nobody->pw_gid) == 0);
-        const pid_t child = ::fork();
-        if (child == 0) {
-            const bool dropped = ::setgid(nobody->pw_gid) == 0 && ::setuid(nobody->pw_uid) == 0;
-            ::_exit(dropped && refused() ? 0 : 1);
-        }
-        int status = -1;
-        QVERIFY(::waitpid(child, &status, 0) == child);
-        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        QVERIFY(run == TestSupport::Unprivileged::Passed);
     }
 
     void alignmentTable()
