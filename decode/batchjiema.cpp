@@ -32,19 +32,7 @@ struct Listing
     QString folder;
     QString resultName;
     bool folderFile;
-    // A subfolder the batch writes into is listed only when its turn comes,
-    // so that it shows the files written so far; the others are listed at
-    // once, so that their files can be decoded ahead.
-    bool listed;
-    QStringList names;
 };
-
-bool holds(const QString &folder, const QString &path)
-{
-    const QString outer = QFileInfo(folder).canonicalFilePath();
-    const QString inner = QFileInfo(path).canonicalFilePath();
-    return !outer.isEmpty() && (inner == outer || inner.startsWith(outer + QLatin1Char('/')));
-}
 
 bool onlyDigits(const QString &text)
 {
@@ -102,36 +90,36 @@ void BatchJiema::batchStart(QString jiema_path, QString save_path, QString csv_p
 
     const QDir source(jiema_path);
     const QDir::Filters fileFilter = QDir::Files | QDir::Hidden | QDir::NoSymLinks;
-    QList<Listing> listings;
-    listings.append({jiema_path, QString(), true, true, source.entryList(fileFilter, QDir::Unsorted)});
+    const QStringList sourceFiles = source.entryList(fileFilter, QDir::Unsorted);
     const QStringList folders = source.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Unsorted);
     QElapsedTimer clock;
     clock.start();
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd_hh_mm_ss"));
-    listings.first().resultName = stamp + QStringLiteral(".csv");
-    for (const QString &name : folders) {
-        const QString folder = QFileInfo(source, name).absoluteFilePath();
-        const bool later = holds(folder, save_path);
-        listings.append({folder, stamp + QStringLiteral("__") + name + QStringLiteral(".csv"), false, !later,
-                         later ? QStringList() : QDir(folder).entryList(fileFilter, QDir::Unsorted)});
-    }
+    QList<Listing> listings;
+    listings.append({jiema_path, stamp + QStringLiteral(".csv"), true});
+    for (const QString &name : folders)
+        listings.append({QFileInfo(source, name).absoluteFilePath(), stamp + QStringLiteral("__") + name + QStringLiteral(".csv"),
+                         false});
     const bool excel = csv_parse == QLatin1String("excel");
     int successes = 0;
     int errors = 0;
     QString resultNames;
-    // Files are read and decoded ahead; only their texts wait, so the window is wide.
+    // Files are read and decoded ahead; only their texts wait, so the window
+    // is wide. Only what has been listed is worked on: a subfolder is listed
+    // when its turn comes, so it shows every file that arrived meanwhile.
     AheadQueue<QString, QString> ahead(lookAhead(), 64 * lookAhead(), decodeFile);
-    int queued = 0; // listings whose files the decoding has been given
-    int index = 0;  // the batch's next file
+    int index = 0; // the batch's next file
 
     for (int l = 0; l < listings.size(); ++l) {
-        Listing &listing = listings[l];
-        if (!listing.listed)
-            listing.names = QDir(listing.folder).entryList(fileFilter, QDir::Unsorted);
-        for (; queued < listings.size() && (queued == l || listings.at(queued).listed); ++queued) {
-            for (const QString &name : listings.at(queued).names)
-                ahead.append(listings.at(queued).folder + QLatin1Char('/') + name);
+        // Nothing more is written once a stop is asked, not even an empty result file.
+        if (stopRequested()) {
+            deleteLater();
+            return;
         }
+        const Listing &listing = listings.at(l);
+        const QStringList names = l == 0 ? sourceFiles : QDir(listing.folder).entryList(fileFilter, QDir::Unsorted);
+        for (const QString &name : names)
+            ahead.append(listing.folder + QLatin1Char('/') + name);
         resultNames += (l ? QStringLiteral(" , ") : QString()) + listing.resultName;
 
         BatchFile results;
@@ -142,7 +130,7 @@ void BatchJiema::batchStart(QString jiema_path, QString save_path, QString csv_p
             return warn(kErrorLogFailed);
         if (listing.folderFile)
             results.writeLine(QStringLiteral("文件名,二维码内容 "));
-        for (const QString &name : listing.names) {
+        for (const QString &name : names) {
             if (stopRequested()) {
                 deleteLater();
                 return;
@@ -167,11 +155,18 @@ void BatchJiema::batchStart(QString jiema_path, QString save_path, QString csv_p
         if (!errorLog.close() || !resultsWritten)
             return warn(kResultFileFailed);
     }
+    if (stopRequested()) {
+        deleteLater();
+        return;
+    }
 
     emit returnResult(QStringLiteral("success"),
                       QStringLiteral("解码统计：成功 %1 个， 错误：%2 个（在保存路径查看错误信息）").arg(successes).arg(errors));
     emit returnResult(QStringLiteral("runtime"), QStringLiteral("解码用时：%1 秒").arg(secondsText(clock.elapsed())));
-    emit returnResult(QStringLiteral("progress"), QStringLiteral("<div style='color:green'>解码完成：</div>") + resultNames);
+    // The final line is rich text (green); the names in it show as they are.
+    emit returnResult(QStringLiteral("progress"), QStringLiteral("<div style='color:green'>解码完成：</div>")
+                                                      + QStringLiteral("<span style='white-space:pre'>")
+                                                      + resultNames.toHtmlEscaped() + QStringLiteral("</span>"));
     addCacheCounter(QLatin1String(StateFile::DecodeCounter), successes);
     deleteLater();
 }

@@ -96,7 +96,8 @@ private slots:
         QCOMPARE(messages.mid(0, expected.size()), expected);
         QVERIFY(QRegularExpression("^解码用时：[0-9.]+ 秒$").match(messages.value(expected.size()).second).hasMatch());
         QCOMPARE(messages.mid(expected.size() + 1),
-                 (Messages{{"progress", "<div style='color:green'>解码完成：</div>" + names}}));
+                 (Messages{{"progress", "<div style='color:green'>解码完成：</div><span style='white-space:pre'>" + names
+                                            + "</span>"}}));
         QCOMPARE(readTextFile(file("qrcode_jiema.cache")), QStringLiteral("17"));
 
         // Decoding ahead on other cores writes exactly what one file at a time writes.
@@ -124,6 +125,69 @@ private slots:
         QCOMPARE(BatchJiema::secondsText(2500) + " " + BatchJiema::secondsText(61234) + " "
                      + BatchJiema::secondsText(7654321) + " " + BatchJiema::secondsText(0),
                  QStringLiteral("2.5 61.234 7654.32 0"));
+    }
+
+    void subfoldersAtTheirTurnAndStops()
+    {
+        // A file that arrives in a later subfolder while an earlier one is decoded is decoded at its
+        // turn, also when decoding ahead; a name holding markup is sent as it is and escaped only in the
+        // final (rich-text) line.
+        const QString src = file("scans");
+        for (const QString folder : {"one", "a&<b>", "three"})
+            QVERIFY(QDir().mkpath(src + "/" + folder));
+        const QStringList folders = QDir(src).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Unsorted);
+        QVERIFY(TestSupport::writeCode(src + "/top.png", "top"));
+        for (const QString &folder : folders)
+            QVERIFY(TestSupport::writeCode(src + "/" + folder + "/first.png", folder));
+        QVERIFY(TestSupport::writeCode(file("late.png"), "late"));
+        for (const int lookAhead : {1, 8}) {
+            const QString out = file("out" + QString::number(lookAhead));
+            for (const QString &folder : folders)
+                QFile::remove(src + "/" + folder + "/late.png");
+            auto *worker = new BatchJiema;
+            worker->setLookAhead(lookAhead);
+            Messages messages;
+            connect(worker, &BatchJiema::returnResult, [&](const QString &type, const QString &message) {
+                messages.append({type, message});
+                // While the first subfolder is decoded, later ones receive a file each.
+                if (message == "正在解码：" + src + "/" + folders.first() + "/first.png")
+                    for (const QString &later : folders.mid(1))
+                        QFile::copy(file("late.png"), src + "/" + later + "/late.png");
+            });
+            worker->batchStart(src, out, "default");
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            const QString stamp = stampIn(out);
+            QCOMPARE(messages.value(messages.size() - 3).second,
+                     QStringLiteral("解码统计：成功 6 个， 错误：0 个（在保存路径查看错误信息）"));
+            QCOMPARE(text(out + "/" + stamp + "__" + folders.first() + ".csv"), "first," + folders.first() + "\n");
+            for (const QString &later : folders.mid(1)) {
+                QStringList lines = text(out + "/" + stamp + "__" + later + ".csv").split('\n', Qt::SkipEmptyParts);
+                lines.sort();
+                QCOMPARE(lines, (QStringList{"first," + later, "late,late"}));
+                QVERIFY(messages.contains({"progress", "正在解码：" + src + "/" + later + "/late.png"}));
+            }
+            QVERIFY(messages.last().second.contains(stamp + "__a&amp;&lt;b&gt;.csv"));
+            QVERIFY(!messages.last().second.contains("<b>"));
+        }
+
+        // A stop asked while the folder's last file is decoded: that file's line is written, and nothing
+        // more, not even the next subfolder's result file; no statistics, no count.
+        QVERIFY(TestSupport::writeBytes(file("qrcode_jiema.cache"), "3"));
+        auto *worker = new BatchJiema;
+        QPointer<BatchJiema> alive(worker);
+        Messages messages;
+        connect(worker, &BatchJiema::returnResult, [&](const QString &type, const QString &message) {
+            messages.append({type, message});
+            worker->requestStop();
+        });
+        worker->batchStart(src, file("stopped"), "default");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(alive.isNull());
+        QCOMPARE(messages, (Messages{{"progress", "正在解码：" + src + "/top.png"}}));
+        const QString stamp = stampIn(file("stopped"));
+        QCOMPARE(QDir(file("stopped")).entryList(QDir::Files, QDir::Name), (QStringList{stamp + ".csv", "error_log.txt"}));
+        QCOMPARE(text(file("stopped/" + stamp + ".csv")), QStringLiteral("文件名,二维码内容 \ntop.png,top\n"));
+        QCOMPARE(readTextFile(file("qrcode_jiema.cache")), QStringLiteral("3"));
     }
 
     void excelMode()
