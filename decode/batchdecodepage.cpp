@@ -32,8 +32,8 @@ void BatchDecodePage::pickResults()
 
 void BatchDecodePage::start()
 {
-    const QString source = m_ui->jiema_path->text();
-    const QString results = m_ui->save_path->text();
+    const QString source = this->source();
+    const QString results = this->results();
     if (source.isEmpty() || results.isEmpty()) {
         showMessage(QStringLiteral("你选择的解码或保存文件夹"));
         return;
@@ -44,6 +44,16 @@ void BatchDecodePage::start()
     }
     if (BatchPanel::makeFolder(results))
         m_panel->launch(new BatchJiema);
+}
+
+QString BatchDecodePage::source() const
+{
+    return BatchPanel::typedPath(m_ui->jiema_path);
+}
+
+QString BatchDecodePage::results() const
+{
+    return BatchPanel::typedPath(m_ui->save_path);
 }
 
 QString BatchDecodePage::mode() const

@@ -25,6 +25,9 @@ public:
     // Checks the two folders (creating a missing result folder) and launches
     // a batch; a failed check is told and changes nothing.
     void start();
+    // The two folders as typed, a relative one taken from the home folder.
+    QString source() const;
+    QString results() const;
     // The output mode the batch is given: "excel" or "default".
     QString mode() const;
     BatchPanel *panel() const { return m_panel; }

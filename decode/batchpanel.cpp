@@ -23,8 +23,7 @@ BatchPanel::~BatchPanel()
 {
     if (!m_thread)
         return;
-    if (m_worker)
-        m_worker->requestStop();
+    m_stop->storeRelaxed(1);
     m_thread->quit();
     m_thread->wait();
     // A finished thread has carried out its worker's deletion; a worker that
@@ -39,6 +38,7 @@ void BatchPanel::launch(BatchWorker *worker)
     m_widgets.working->show();
     m_widgets.statistics->hide();
     m_widgets.time->hide();
+    m_finishing = false;
 
     auto *thread = new QThread;
     worker->moveToThread(thread);
@@ -51,6 +51,7 @@ void BatchPanel::launch(BatchWorker *worker)
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     m_worker = worker;
     m_thread = thread;
+    m_stop = worker->stopSwitch();
     thread->start();
 }
 
@@ -64,7 +65,10 @@ void BatchPanel::show(const QString &type, const QString &message)
         m_widgets.start->setEnabled(true);
         showMessage(message);
     } else if (type == QLatin1String("progress")) {
+        // Names and paths show as they are, whatever characters they hold.
+        m_widgets.working->setTextFormat(m_finishing ? Qt::RichText : Qt::PlainText);
         m_widgets.working->setText(message);
+        m_finishing = false;
     } else if (type == QLatin1String("success")) {
         m_widgets.start->setEnabled(true);
         m_widgets.statistics->setText(message);
@@ -72,6 +76,7 @@ void BatchPanel::show(const QString &type, const QString &message)
     } else if (type == QLatin1String("runtime")) {
         m_widgets.time->setText(message);
         m_widgets.time->show();
+        m_finishing = true;
     }
 }
 
@@ -93,4 +98,16 @@ bool BatchPanel::makeFolder(const QString &path)
         return true;
     showMessage(QStringLiteral("保存文件夹不存在并且创建失败"));
     return false;
+}
+
+QString BatchPanel::typedPath(const QLineEdit *field)
+{
+    const QString text = field->text();
+    if (text.isEmpty())
+        return text;
+    if (text == QLatin1String("~"))
+        return QDir::homePath();
+    if (text.startsWith(QLatin1String("~/")))
+        return QDir::home().absoluteFilePath(text.mid(2));
+    return QDir::home().absoluteFilePath(text);
 }

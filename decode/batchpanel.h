@@ -4,10 +4,13 @@
 #ifndef VOPA_BATCHPANEL_H
 #define VOPA_BATCHPANEL_H
 
+#include <QAtomicInt>
 #include <QMetaObject>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+
+#include <memory>
 
 class BatchWorker;
 class QAbstractButton;
@@ -54,15 +57,27 @@ public:
     // with "保存文件夹不存在并且创建失败", when it cannot be made.
     static bool makeFolder(const QString &path);
 
+    // A path typed into a batch page's field: a relative one (or one starting
+    // with "~") is taken from the home folder, where the dialogs start, not
+    // from the program's state folder; an empty one stays empty.
+    static QString typedPath(const QLineEdit *field);
+
 private:
     QWidget *m_window;
     Widgets m_widgets;
     const char *m_startedSlot;
     const char *m_startSignal;
     const char *m_resultSlot;
+    // Touched only once its thread has ended: before, the worker may be
+    // deleting itself on that thread at any moment.
     QPointer<BatchWorker> m_worker;
     QPointer<QThread> m_thread;
+    // The running batch's stop switch, which the panel and the worker share.
+    std::shared_ptr<QAtomicInt> m_stop;
     QMetaObject::Connection m_startConnection;
+    // The batch has sent its time: the "progress" that follows is the final,
+    // rich-text line; every other one is shown as plain text.
+    bool m_finishing = false;
 };
 
 #endif

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QTextStream>
 
+#include <memory>
+
 class BatchWorker : public QObject
 {
     Q_OBJECT
@@ -23,7 +25,11 @@ public:
 
     // Asks a running batch to end before its next file, sending nothing
     // more; safe from any thread. The worker still deletes itself.
-    void requestStop() { m_stop.storeRelaxed(1); }
+    void requestStop() { m_stop->storeRelaxed(1); }
+    // The switch requestStop() sets, to be kept by whoever may stop the
+    // batch later: it outlives the worker, which deletes itself on its own
+    // thread when its batch ends.
+    std::shared_ptr<QAtomicInt> stopSwitch() const { return m_stop; }
 
     // Elapsed milliseconds as the seconds the "runtime" message shows: six
     // significant digits, no trailing zeros (2500 gives "2.5").
@@ -39,11 +45,11 @@ signals:
     void returnResult(QString type, QString message);
 
 protected:
-    bool stopRequested() const { return m_stop.loadRelaxed() != 0; }
+    bool stopRequested() const { return m_stop->loadRelaxed() != 0; }
     int lookAhead() const { return m_lookAhead; }
 
 private:
-    QAtomicInt m_stop;
+    const std::shared_ptr<QAtomicInt> m_stop = std::make_shared<QAtomicInt>(0);
     int m_lookAhead;
 };
 

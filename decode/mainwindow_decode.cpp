@@ -133,7 +133,7 @@ void MainWindow::on_btnJiema_clicked()
 
 void MainWindow::slot_thread_started()
 {
-    emit new_started(ui->jiema_path->text(), ui->save_path->text(), batchDecodePage->mode());
+    emit new_started(batchDecodePage->source(), batchDecodePage->results(), batchDecodePage->mode());
 }
 
 void MainWindow::slot_thread_viewer(QString type, QString message)

@@ -41,13 +41,23 @@ void BatchCreatePage::pickSaveFolder()
 
 void BatchCreatePage::start()
 {
-    const QString folder = m_ui->qrcode_savepath->text();
-    if (m_ui->csv_path->text().isEmpty() || folder.isEmpty()) {
+    const QString folder = saveFolder();
+    if (csvPath().isEmpty() || folder.isEmpty()) {
         showMessage(QStringLiteral("请选择csv数据包文件或保存文件夹"));
         return;
     }
     if (BatchPanel::makeFolder(folder))
         m_panel->launch(new BatchCreate);
+}
+
+QString BatchCreatePage::csvPath() const
+{
+    return BatchPanel::typedPath(m_ui->csv_path);
+}
+
+QString BatchCreatePage::saveFolder() const
+{
+    return BatchPanel::typedPath(m_ui->qrcode_savepath);
 }
 
 QString BatchCreatePage::styleKey() const

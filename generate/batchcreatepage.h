@@ -26,6 +26,10 @@ public:
     // Checks the two fields (creating a missing save folder) and launches a
     // batch; a failed check is told and changes nothing.
     void start();
+    // The package and the save folder as typed, a relative one taken from
+    // the home folder.
+    QString csvPath() const;
+    QString saveFolder() const;
     // The key of the chosen style; "pro" when none is chosen.
     QString styleKey() const;
     void openTemplate();

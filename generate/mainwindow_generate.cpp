@@ -76,7 +76,7 @@ void MainWindow::on_saveQrcodeButton_clicked()
 
 void MainWindow::slot_create_thread_started()
 {
-    emit new_create_started(ui->csv_path->text(), ui->qrcode_savepath->text(), batchCreatePage->styleKey());
+    emit new_create_started(batchCreatePage->csvPath(), batchCreatePage->saveFolder(), batchCreatePage->styleKey());
 }
 
 void MainWindow::slot_create_thread_viewer(QString type, QString message)

@@ -105,6 +105,64 @@ private slots:
         QTRY_VERIFY(!window.batchDecode()->panel()->busy());
     }
 
+    void namesShownAsTheyAreAndTypedPaths()
+    {
+        // A folder typed relative to nothing is taken from the home folder, where the dialogs start.
+        QVERIFY(QDir().mkpath(m_page.home() + "/scans/a&<b>"));
+        QVERIFY(TestSupport::writeCode(m_page.home() + "/scans/a&<b>/x.png", "x"));
+        MainWindow window;
+        Ui::MainWindow *ui = window.form();
+        QSignalSpy started(&window, &MainWindow::new_started);
+        ui->jiema_path->setText("scans");
+        ui->save_path->setText("~/results");
+        ui->btnJiema->click();
+        QVERIFY(started.wait(5000));
+        QCOMPARE(started.first().mid(0, 2), (QVariantList{m_page.home() + "/scans", m_page.home() + "/results"}));
+        QTRY_VERIFY(ui->label_jiemaing->text().contains("解码完成"));
+        QTRY_VERIFY(!window.batchDecode()->panel()->busy());
+        QVERIFY(QDir(m_page.home() + "/results").entryList({"*__a&<b>.csv"}, QDir::Files).size() == 1);
+        QVERIFY(!QFileInfo::exists(m_page.file("scans")) && !QFileInfo::exists(m_page.file("results")));
+        // The final line is green rich text whose names show as they are.
+        QCOMPARE(ui->label_jiemaing->textFormat(), Qt::RichText);
+        QVERIFY(ui->label_jiemaing->text().contains("__a&amp;&lt;b&gt;.csv"));
+
+        // Progress lines are plain text, whatever a path holds; only the line after the time is rich.
+        const QString path = m_page.home() + "/scans/a&<b>/<b>x</b> say \"hi\" 1>0.png";
+        window.slot_thread_viewer("progress", "正在解码：" + path);
+        QCOMPARE(ui->label_jiemaing->textFormat(), Qt::PlainText);
+        QCOMPARE(ui->label_jiemaing->text(), "正在解码：" + path);
+        window.slot_thread_viewer("success", "解码统计：成功 1 个， 错误：0 个（在保存路径查看错误信息）");
+        window.slot_thread_viewer("progress", "正在解码：<b>late</b>");
+        QCOMPARE(ui->label_jiemaing->textFormat(), Qt::PlainText);
+        window.slot_thread_viewer("runtime", "解码用时：0.1 秒");
+        window.slot_thread_viewer("progress", "<div style='color:green'>解码完成：</div>");
+        QCOMPARE(ui->label_jiemaing->textFormat(), Qt::RichText);
+        window.slot_thread_viewer("progress", "正在解码：<b>next</b>");
+        QCOMPARE(ui->label_jiemaing->textFormat(), Qt::PlainText);
+    }
+
+    void closedAsABatchEnds()
+    {
+        // The window goes just as its batch ends, while the worker deletes itself on its own thread:
+        // many times, with nothing touched after it is gone (the sanitizer build reports any such touch).
+        QVERIFY(QDir().mkpath(m_page.file("in")));
+        QVERIFY(TestSupport::writeCode(m_page.file("in/0.png"), "first"));
+        for (int round = 0; round < 40; ++round) {
+            auto *window = new MainWindow;
+            window->form()->jiema_path->setText(m_page.file("in"));
+            window->form()->save_path->setText(m_page.file("out"));
+            window->form()->btnJiema->click();
+            QTRY_VERIFY(window->form()->btnJiema->isEnabled());
+            // A little later each round, so that the window goes at every step of the worker's end.
+            QElapsedTimer spin;
+            spin.start();
+            while (spin.nsecsElapsed() < round * 5000)
+                ;
+            delete window;
+        }
+        QVERIFY(readTextFile(m_page.file("qrcode_jiema.cache")).toInt() <= 40);
+    }
+
     void closedDuringABatch()
     {
         // The window goes while a long batch runs: the worker stops between files and its thread is waited for.

@@ -69,6 +69,34 @@ private slots:
         QCOMPARE(m_page.urls.opened.first().path(), QStringLiteral("/"));
     }
 
+    void namesShownAsTheyAreAndTypedPaths()
+    {
+        // Paths typed relative to nothing are taken from the home folder; names show as they are.
+        QVERIFY(QDir().mkpath(m_page.home() + "/data"));
+        QVERIFY(TestSupport::writeBytes(m_page.home() + "/data/d.csv",
+                                        "name,text\nA&B,one\n\"say \"\"hi\"\"\",two\n1>0,three\n<b>x</b>,four\n"));
+        MainWindow window;
+        Ui::MainWindow *ui = window.form();
+        QSignalSpy started(&window, &MainWindow::new_create_started);
+        ui->csv_path->setText("data/d.csv");
+        ui->qrcode_savepath->setText("~/codes");
+        ui->btnCreate->click();
+        QVERIFY(started.wait(5000));
+        QCOMPARE(started.first().mid(0, 2), (QVariantList{m_page.home() + "/data/d.csv", m_page.home() + "/codes"}));
+        // "<b>x</b>" holds a "/": shown, but no file of that name.
+        QTRY_COMPARE(ui->label_create_msg->text(), QStringLiteral("生成统计：成功 3 个， 错误：1 个（在保存路径查看错误信息）"));
+        QTRY_VERIFY(!window.batchCreate()->panel()->busy());
+        QCOMPARE(QDir(m_page.home() + "/codes").entryList({"*.png"}, QDir::Files, QDir::Name),
+                 (QStringList{"1>0.png", "A&B.png", "say \"hi\".png"}));
+        QVERIFY(!QFileInfo::exists(m_page.file("codes")));
+        QCOMPARE(ui->label_createing->textFormat(), Qt::RichText);
+        for (const QString name : {"A&B", "say \"hi\"", "1>0", "<b>x</b>"}) {
+            window.slot_create_thread_viewer("progress", "正在生成：" + name);
+            QCOMPARE(ui->label_createing->textFormat(), Qt::PlainText);
+            QCOMPARE(ui->label_createing->text(), "正在生成：" + name);
+        }
+    }
+
     void aBatchThroughThePage()
     {
         QVERIFY(TestSupport::writeBytes(m_page.file("d.csv"), "name,text\nA,one\nB,two\n"));
