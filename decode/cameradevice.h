@@ -11,6 +11,15 @@
 #include <functional>
 #include <memory>
 
+// Where the scan line drawn into camera frames stands, in sixths of the
+// guide box, and which way it moves next. It belongs to the page showing the
+// camera and carries over from one opening of the camera to the next.
+struct ScanLine
+{
+    int step = 0;
+    bool down = true;
+};
+
 class CameraDevice
 {
 public:
@@ -26,7 +35,9 @@ public:
     virtual bool open() = 0;
     virtual bool isOpen() const = 0;
     virtual void release() = 0;
-    virtual Tick tick() = 0;
+    // Reads one frame and scans it, drawing the scan line where `line` says
+    // and moving it on.
+    virtual Tick tick(ScanLine &line) = 0;
 };
 
 namespace CameraDevices {

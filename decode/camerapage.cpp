@@ -51,7 +51,7 @@ void CameraPage::tick()
 {
     if (!isOpen())
         return;
-    const CameraDevice::Tick tick = m_source->tick();
+    const CameraDevice::Tick tick = m_source->tick(m_scanLine);
     if (!tick.shown)
         return;
     m_ui->preImgLabel->setPixmap(

@@ -39,6 +39,8 @@ private:
     QTimer *m_timer;
     std::unique_ptr<CameraDevice> m_source;
     QString m_lastResult;
+    // Carries over from one opening of the camera to the next.
+    ScanLine m_scanLine;
 };
 
 #endif

@@ -7,12 +7,22 @@
 
 #include <opencv2/imgproc.hpp>
 
-CameraScan::Tick CameraScan::tick(cv::Mat &frame)
+CameraScan::Tick CameraScan::tick(cv::Mat &frame, ScanLine &line)
 {
     Tick result;
     // A frame under 16 rows has no usable threshold block: skipped like an empty one.
     if (frame.empty() || frame.rows < 16)
         return result;
+    // Only 8-bit grey or colour frames become a picture to show and decode;
+    // a camera giving others gives them on every tick.
+    if (frame.depth() != CV_8U || (frame.channels() != 1 && frame.channels() != 3)) {
+        if (!m_toldUnusable)
+            qWarning("camera frame skipped: frames of depth %d with %d channels cannot be shown; "
+                     "further ones are skipped silently",
+                     frame.depth(), frame.channels());
+        m_toldUnusable = true;
+        return result;
+    }
     try {
         cv::Mat grey;
         if (frame.channels() == 1)
@@ -38,11 +48,11 @@ CameraScan::Tick CameraScan::tick(cv::Mat &frame)
         const int x0 = (frame.cols - w) / 2;
         const int y0 = (frame.rows - h) / 2;
         cv::rectangle(frame, cv::Rect(x0, y0, w, h), cv::Scalar(255, 0, 0), 2, 1, 0);
-        const int y = y0 + (h / 6) * scanLineStep;
+        const int y = y0 + (h / 6) * line.step;
         cv::line(frame, cv::Point(x0 + 2, y), cv::Point(x0 + w - 2, y), cv::Scalar(255, 255, 0), 2, 1, 0);
-        scanLineStep += scanLineDown ? 1 : -1;
-        if (scanLineStep < 1 || scanLineStep > 5)
-            scanLineDown = !scanLineDown;
+        line.step += line.down ? 1 : -1;
+        if (line.step < 1 || line.step > 5)
+            line.down = !line.down;
 
         result.picture = matToQImage(frame);
         result.shown = true;

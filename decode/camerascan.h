@@ -28,13 +28,15 @@ class CameraScan
 public:
     using Tick = CameraDevice::Tick;
 
-    // One tick on a frame: marks are drawn into `frame`; the decoder reads
-    // the frame as the camera gave it, before the marks.
-    Tick tick(cv::Mat &frame);
+    // One tick on a frame: marks are drawn into `frame` and the scan line
+    // moves on; the decoder reads the frame as the camera gave it, before
+    // the marks. A frame that cannot be thresholded or shown (under 16 rows,
+    // not 8-bit, or other than one or three channels) is skipped, and the
+    // first such frame of a kind that cannot be shown is logged once.
+    Tick tick(cv::Mat &frame, ScanLine &line);
 
-    // The scan line's position in sixths of the guide box, and its direction.
-    int scanLineStep = 0;
-    bool scanLineDown = true;
+private:
+    bool m_toldUnusable = false;
 };
 
 // A camera that scans each frame its source gives.
@@ -45,10 +47,10 @@ public:
     bool open() override { return m_source->open(); }
     bool isOpen() const override { return m_source->isOpen(); }
     void release() override { m_source->release(); }
-    Tick tick() override
+    Tick tick(ScanLine &line) override
     {
         m_frame = m_source->read();
-        return m_scan.tick(m_frame);
+        return m_scan.tick(m_frame, line);
     }
 
 private:

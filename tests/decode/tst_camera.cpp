@@ -78,10 +78,11 @@ private slots:
         // A 640 by 480 frame: guide box at (32, 24) of 576 by 432, the scan line from x 34 to 606 at
         // 24 + 72 x step, sweeping down and back; nothing decoded without two finder patterns.
         CameraScan scan;
+        ScanLine line;
         QList<int> lines;
         for (int t = 0; t < 8; ++t) {
             cv::Mat blank(480, 640, CV_8UC3, cv::Scalar(255, 255, 255));
-            const CameraScan::Tick tick = scan.tick(blank);
+            const CameraScan::Tick tick = scan.tick(blank, line);
             QVERIFY(tick.shown && tick.centres == 0 && tick.text.isEmpty());
             for (int y = 20; y < 470; ++y)
                 if (tick.picture.pixel(320, y) == qRgb(0, 255, 255)) {
@@ -95,18 +96,30 @@ private slots:
         QCOMPARE(lines, (QList<int>{23, 95, 167, 239, 311, 383, 455, 383}));
         // A code: its finder patterns circled in orange, and its text read from the frame as given.
         cv::Mat frame = codeFrame("camera A");
-        const CameraScan::Tick tick = scan.tick(frame);
+        const CameraScan::Tick tick = scan.tick(frame, line);
         QVERIFY(tick.centres >= 3);
         QCOMPARE(tick.text, QStringLiteral("camera A"));
         int orange = 0;
         for (int p = 0; p < 640 * 480; ++p)
             orange += tick.picture.pixel(p % 640, p / 640) == qRgb(255, 153, 51);
         QVERIFY(orange > 100);
-        // Frames too small to threshold, and frames OpenCV cannot convert, are skipped.
-        cv::Mat tiny(10, 640, CV_8UC3, cv::Scalar(0, 0, 0)), twoChannels(480, 640, CV_8UC2, cv::Scalar(0, 0));
-        QVERIFY(!scan.tick(tiny).shown);
-        QStringList logged = TestSupport::collectMessages([&] { QVERIFY(!scan.tick(twoChannels).shown); }, false);
-        QVERIFY(logged.size() == 1 && logged.first().startsWith("camera frame skipped"));
+        // Frames too small to threshold, and frames that cannot become a picture (2 or 4 channels, not
+        // 8-bit), are skipped without moving the line; the latter are told once for the run, not per tick.
+        const ScanLine before = line;
+        cv::Mat tiny(10, 640, CV_8UC3, cv::Scalar(0, 0, 0));
+        QVERIFY(!scan.tick(tiny, line).shown);
+        const QList<cv::Mat> unusable = {cv::Mat(480, 640, CV_8UC2, cv::Scalar(0, 0)),
+                                         cv::Mat(480, 640, CV_8UC4, cv::Scalar(0, 0, 0, 255)),
+                                         cv::Mat(480, 640, CV_16UC3, cv::Scalar(0, 0, 0)),
+                                         cv::Mat(480, 640, CV_32FC1, cv::Scalar(0))};
+        QStringList logged = TestSupport::collectMessages([&] {
+            for (int round = 0; round < 3; ++round)
+                for (cv::Mat frame : unusable)
+                    QVERIFY(!scan.tick(frame, line).shown);
+        }, false);
+        QCOMPARE(logged.size(), 1);
+        QVERIFY(logged.first().startsWith("camera frame skipped"));
+        QVERIFY(line.step == before.step && line.down == before.down);
     }
 
     void singleAndContinuous()
@@ -141,6 +154,52 @@ private slots:
         ui->captureBtn->click();
         QVERIFY(!window.cameraTicker()->isActive() && !window.camera()->isOpen());
         QCOMPARE(ui->captureBtn->text(), QStringLiteral("打开摄像头扫描"));
+    }
+
+    void scanLineAndUnusableFramesAcrossOpenings()
+    {
+        MainWindow window;
+        Ui::MainWindow *ui = window.form();
+        const cv::Mat blank(480, 640, CV_8UC3, cv::Scalar(255, 255, 255));
+        const auto lineAt = [&] {
+            const QImage shown = ui->preImgLabel->pixmap(Qt::ReturnByValue).toImage();
+            // The preview is the frame scaled to 360 by 270: the line is found by its cyan.
+            for (int y = 0; y < shown.height(); ++y)
+                if (shown.pixel(180, y) == qRgb(0, 255, 255))
+                    return y * 480 / shown.height();
+            return -1;
+        };
+        // Three ticks (steps 0, 1, 2), close, open, one tick: the line is at step 3 (24 + 3 x 72), moving down.
+        feed({blank.clone(), blank.clone(), blank.clone()});
+        ui->captureBtn->click();
+        for (int t = 0; t < 3; ++t)
+            window.slot_cameraopen();
+        ui->captureBtn->click();
+        QVERIFY(!window.camera()->isOpen());
+        // A frame that cannot be shown leaves the last picture in place and moves nothing.
+        feed({cv::Mat(480, 640, CV_8UC4, cv::Scalar(0, 0, 0, 255)), cv::Mat(480, 640, CV_8UC2, cv::Scalar(0, 0)),
+              blank.clone(), blank.clone(), blank.clone(), blank.clone()});
+        ui->captureBtn->click();
+        QList<int> unchanged;
+        const QStringList logged = TestSupport::collectMessages([&] {
+            for (int t = 0; t < 2; ++t) {
+                window.slot_cameraopen();
+                unchanged << lineAt();
+            }
+        }, false);
+        QCOMPARE(logged.size(), 1);
+        QVERIFY2(qAbs(unchanged.value(0) - 168) <= 8 && qAbs(unchanged.value(1) - 168) <= 8, "step 2's picture stays");
+        window.slot_cameraopen();
+        QVERIFY2(qAbs(lineAt() - 240) <= 8, qPrintable(QString::number(lineAt())));
+        window.slot_cameraopen();
+        window.slot_cameraopen();
+        window.slot_cameraopen();
+        QVERIFY2(qAbs(lineAt() - 456) <= 8, qPrintable(QString::number(lineAt()))); // step 6, then back up
+        ui->captureBtn->click();
+        feed({blank.clone()});
+        ui->captureBtn->click();
+        window.slot_cameraopen();
+        QVERIFY2(qAbs(lineAt() - 384) <= 8, qPrintable(QString::number(lineAt())));
     }
 
     void noCamera()
