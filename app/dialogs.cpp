@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QStandardPaths>
 
 #include <memory>
@@ -16,6 +18,12 @@ Provider &provider()
 {
     static Provider instance;
     return instance;
+}
+
+QRect &setArea()
+{
+    static QRect area;
+    return area;
 }
 
 std::unique_ptr<QDialog> hiddenOwner(QWidget *window)
@@ -87,6 +95,21 @@ QColor getColor(const QColor &initial)
         return answer.isEmpty() ? QColor() : QColor(answer);
     }
     return QColorDialog::getColor(initial, nullptr, QString());
+}
+
+QRect availableArea(const QWidget *window)
+{
+    if (!setArea().isEmpty())
+        return setArea();
+    const QScreen *screen = window ? window->screen() : nullptr;
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+void setAvailableArea(const QRect &area)
+{
+    setArea() = area;
 }
 
 } // namespace Dialogs

@@ -5,6 +5,7 @@
 #define VOPA_DIALOGS_H
 
 #include <QColor>
+#include <QRect>
 #include <QString>
 
 #include <functional>
@@ -47,6 +48,12 @@ QString getExistingDirectory(QWidget *window, const QString &caption, const QStr
 QString getSaveFileName(QWidget *window, const QString &caption, const QString &proposed, const QString &filter);
 // No parent, no alpha channel; an invalid colour when cancelled.
 QColor getColor(const QColor &initial);
+
+// The part of the screen a window of `window` may take (the screen the
+// window is on, less panels and docks), or the area tests set instead; an
+// empty area sets the screen's back.
+QRect availableArea(const QWidget *window);
+void setAvailableArea(const QRect &area);
 
 } // namespace Dialogs
 

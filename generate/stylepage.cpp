@@ -215,6 +215,15 @@ void StylePage::pickImage(QAbstractButton *button)
     bound->field->setText(file);
 }
 
+QSize StylePage::previewArea(const QSize &picture, const QRect &screen)
+{
+    // What a window manager adds around a dialog: a title bar and a frame.
+    const QSize room = screen.size() - QSize(16, 48);
+    if (screen.isEmpty() || (picture.width() <= room.width() && picture.height() + 40 <= room.height()))
+        return picture;
+    return picture.scaled(qMax(1, room.width()), qMax(1, room.height() - 40), Qt::KeepAspectRatio);
+}
+
 void StylePage::preview()
 {
     m_previewButton->setEnabled(false);
@@ -233,13 +242,17 @@ void StylePage::preview()
         height = backgroundPicture.height();
     }
     backgroundPicture = QImage();
+    // On a screen too small for that (a large background, say), the picture
+    // is scaled down so that the button under it stays within reach.
+    const QSize shown = previewArea(QSize(width, height), Dialogs::availableArea(m_window));
+    const bool scaled = shown != QSize(width, height);
 
     // Application-modal and released when closed, with the movie it shows.
     auto *dialog = new QDialog(m_window, Qt::Dialog);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::ApplicationModal);
     dialog->setWindowTitle(QStringLiteral("预览二维码"));
-    dialog->resize(width, height + 40);
+    dialog->resize(shown.width(), shown.height() + 40);
 
     const QString text = m_content->toPlainText();
     const QByteArray content = text.isEmpty() ? QByteArray(kSampleContent) : text.toUtf8();
@@ -250,19 +263,19 @@ void StylePage::preview()
         stateFilePath(m_cacheDirPath, QString::fromLatin1(m_style.previewFile) + QLatin1Char('.') + extension);
 
     auto *label = new QLabel(dialog);
-    bool shown = Filling::renderCode(key, settings, content, QString::fromLatin1(kPreviewCaption),
-                                     Filling::Caller::Preview, path);
-    if (shown && (key == QLatin1String("svg") || (key == QLatin1String("bsd") && extension != QLatin1String("gif"))))
+    bool created = Filling::renderCode(key, settings, content, QString::fromLatin1(kPreviewCaption),
+                                       Filling::Caller::Preview, path);
+    if (created && (key == QLatin1String("svg") || (key == QLatin1String("bsd") && extension != QLatin1String("gif"))))
         qDebug().noquote() << path;
-    shown = shown && showCodeFile(label, path, QSize());
-    if (shown)
+    created = created && showCodeFile(label, path, scaled ? shown : QSize());
+    if (created)
         writeStateFile(m_cacheDirPath, StateFile::LastPreview, path);
     else
         label->setText(QStringLiteral("生成二维码失败，请重试"));
     label->adjustSize();
 
     auto *saveAs = new QPushButton(QStringLiteral("另存为"), dialog);
-    saveAs->setGeometry(0, height, width, 40);
+    saveAs->setGeometry(0, shown.height(), shown.width(), 40);
     connect(saveAs, SIGNAL(clicked()), m_window, SLOT(slot_preview_saveto()), Qt::DirectConnection);
 
     dialog->show();

@@ -8,6 +8,8 @@
 #include <QJsonObject>
 #include <QList>
 #include <QObject>
+#include <QRect>
+#include <QSize>
 #include <QString>
 
 class QAbstractButton;
@@ -48,6 +50,10 @@ public:
     // Renders a code with the page's current values into the page's preview
     // file and shows it in a preview dialog with a "另存为" button.
     void preview();
+    // The preview's picture area: `picture` itself while it and the button
+    // under it fit on `screen` with a window's frame; else scaled down, its
+    // aspect kept, until they do.
+    static QSize previewArea(const QSize &picture, const QRect &screen);
 
     // The page became current: its widgets take the values of its saved
     // record; no record or an invalid one changes nothing.

@@ -43,6 +43,7 @@ void PageFixture::leave()
 {
     setMessageSink(nullptr);
     Dialogs::setProvider(nullptr);
+    Dialogs::setAvailableArea(QRect());
     for (const char *scheme : {"http", "https", "file", "ftp", "mailto", "javascript", "data", ""})
         QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
     const auto restore = [](const char *name, const QByteArray &value) {

@@ -3,6 +3,7 @@
 #include "decodefront.h"
 #include "helpers.h"
 #include "mainwindow.h"
+#include "stylepage.h"
 #include "ui_mainwindow.h"
 #include "windowfixture.h"
 
@@ -196,6 +197,8 @@ private slots:
 
     void previewGeometry()
     {
+        // A screen that holds every dialog below at the size the sliders or the background give.
+        Dialogs::setAvailableArea(QRect(0, 0, 1920, 1200));
         MainWindow window;
         Ui::MainWindow *ui = window.form();
         Preview shown = preview(window, "preview_qrcode");
@@ -244,6 +247,56 @@ private slots:
         closed = shown.dialog;
         closed->close();
         QTRY_VERIFY(!closed && !movie);
+    }
+
+    void previewOnASmallScreen()
+    {
+        // A 1,200 by 1,200 background on a 1,280 by 1,024 screen: the picture is scaled to fit with its
+        // aspect, the button under it on the screen; the saved copy is the full picture.
+        Dialogs::setAvailableArea(QRect(0, 24, 1280, 1024));
+        MainWindow window;
+        Ui::MainWindow *ui = window.form();
+        ui->qrcodeText->setPlainText(QStringLiteral("small screen"));
+        QVERIFY(TestSupport::writeSolid(m_page.file("big.png"), QSize(1200, 1200), QColor("#f4f4f4"), "PNG"));
+        QVERIFY(TestSupport::writeAnimatedBackground(m_page.file("big.gif"), QSize(1200, 1200), {100, 100}));
+        QVERIFY(TestSupport::writeSolid(m_page.file("wide.png"), QSize(2000, 500), QColor("#f4f4f4"), "PNG"));
+        const QList<std::tuple<QString, QPoint, QRect, QRect>> cases = {
+            {"big.png", {450, 450}, {0, 0, 936, 976}, {0, 936, 936, 40}},
+            {"big.gif", {450, 450}, {0, 0, 936, 976}, {0, 936, 936, 40}},
+            {"wide.png", {850, 100}, {0, 0, 1264, 356}, {0, 316, 1264, 40}}};
+        for (const auto &[background, place, dialog, button] : cases) {
+            ui->input_bgimg->setText(m_page.file(background));
+            ui->input_bgx->setText(QString::number(place.x()));
+            ui->input_bgy->setText(QString::number(place.y()));
+            const Preview shown = preview(window, "preview_qrcode");
+            QCOMPARE(shown.dialog->rect(), dialog);
+            QCOMPARE(shown.saveAs->geometry(), button);
+            QCOMPARE(shown.label->geometry(), QRect(0, 0, button.width(), button.top()));
+            const QImage picture = shown.label->movie() ? shown.label->movie()->currentImage()
+                                                        : shown.label->pixmap(Qt::ReturnByValue).toImage();
+            QCOMPARE(picture.size(), QSize(button.width(), button.top()));
+            QCOMPARE(decodeImageText(picture, true), QStringLiteral("small screen"));
+            // "另存为" copies the full-size preview file.
+            const QString saved = m_page.file("saved." + QFileInfo(background).suffix());
+            m_page.answers = QStringList{saved};
+            shown.saveAs->click();
+            QCOMPARE(TestSupport::readBytes(saved), TestSupport::readBytes(readTextFile(m_page.file("pretest_last.cache"))));
+            QCOMPARE(QImageReader(saved).size(), QImageReader(m_page.file(background)).size());
+            shown.dialog->close();
+        }
+        // What fits keeps its size: a 420 by 420 background gives 420 by 460.
+        QVERIFY(TestSupport::writeSolid(m_page.file("fits.png"), QSize(420, 420), QColor("#f4f4f4"), "PNG"));
+        ui->input_bgimg->setText(m_page.file("fits.png"));
+        ui->input_bgx->setText("60");
+        ui->input_bgy->setText("60");
+        const Preview fits = preview(window, "preview_qrcode");
+        QCOMPARE(fits.dialog->rect(), QRect(0, 0, 420, 460));
+        QCOMPARE(fits.label->pixmap(Qt::ReturnByValue).size(), QSize(420, 420));
+        fits.dialog->close();
+        // The area is read from the program's own screen when none is set: the offscreen 800 by 600.
+        Dialogs::setAvailableArea(QRect());
+        QCOMPARE(StylePage::previewArea(QSize(300, 940), Dialogs::availableArea(&window)), QSize(163, 512));
+        QCOMPARE(StylePage::previewArea(QSize(300, 340), Dialogs::availableArea(&window)), QSize(300, 340));
     }
 
     void previewContent()
