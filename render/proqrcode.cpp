@@ -48,10 +48,10 @@ QImage loadedOrNull(const QString &path)
 }
 
 // A transparent canvas lets a texture land only on what gets painted.
-QImage blankCanvas(int width, int height, bool transparent, const QColor &ground)
+QImage &blankCanvas(int width, int height, bool transparent, const QColor &ground)
 {
-    QImage canvas(qMax(width, 1), qMax(height, 1),
-                  transparent ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    QImage &canvas = RasterOutput::reusedCanvas(0, QSize(qMax(width, 1), qMax(height, 1)),
+                                                transparent ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     if (transparent)
         canvas.fill(Qt::transparent);
     else
@@ -84,7 +84,7 @@ void paintTexture(QPainter &painter, QImage &canvas, const QImage &texture)
 // The canvas over an opaque plate of the ground colour.
 QImage onGroundPlate(const QImage &canvas, const QColor &ground)
 {
-    QImage plate(canvas.size(), QImage::Format_ARGB32_Premultiplied);
+    QImage &plate = RasterOutput::reusedCanvas(1, canvas.size(), QImage::Format_ARGB32_Premultiplied);
     plate.fill(ground);
     QPainter platePainter(&plate);
     platePainter.drawImage(0, 0, canvas);
@@ -111,7 +111,7 @@ bool ProQrcode::create(const QString &path)
     const bool transparent = isTran || !texture.isNull();
     const int height = size + caption.bandHeight();
 
-    QImage canvas = blankCanvas(size, height, transparent, bgColor);
+    QImage &canvas = blankCanvas(size, height, transparent, bgColor);
     QPainter painter(&canvas);
     paintGround(painter, transparent, bgColor, QRect(0, 0, size, height));
     paintModules(painter, grid, pitch, transparent);
@@ -124,8 +124,10 @@ bool ProQrcode::create(const QString &path)
     painter.end();
 
     const QImage codeImage = isTran ? canvas : onGroundPlate(canvas, bgColor);
-    return RasterOutput::writeOutput(path, codeImage, RasterOutput::placementOf(*this),
-                                     background.isNull() ? nullptr : &background);
+    const bool written = RasterOutput::writeOutput(path, codeImage, RasterOutput::placementOf(*this),
+                                                   background.isNull() ? nullptr : &background);
+    RasterOutput::releaseLargeCanvases();
+    return written;
 }
 
 void ProQrcode::fitLogoRatioToLevel()

@@ -3,6 +3,7 @@
 #include "gifimage.h"
 #include "helpers.h"
 #include "picturereader.h"
+#include "pngwriter.h"
 
 #include <QBuffer>
 #include <QFont>
@@ -10,11 +11,16 @@
 #include <QImageWriter>
 #include <QPainter>
 
+#include <array>
 #include <climits>
 
 namespace RasterOutput {
 
 namespace {
+
+// PNG files through the toolkit's own writer, as they were written before the
+// writer of flat pictures; on this thread, for comparing the two.
+thread_local bool t_qtPngWriter = false;
 
 // 8,000 by 8,000 pixels.
 constexpr qint64 MaxPicturePixels = 64 * 1000 * 1000;
@@ -50,6 +56,32 @@ void drawCode(QImage &target, const QImage &codeImage, const Placement &placemen
 }
 
 } // namespace
+
+namespace {
+
+std::array<QImage, 2> &canvases()
+{
+    thread_local std::array<QImage, 2> kept;
+    return kept;
+}
+
+} // namespace
+
+QImage &reusedCanvas(int slot, const QSize &size, QImage::Format format)
+{
+    QImage &canvas = canvases().at(size_t(slot));
+    if (canvas.size() != size || canvas.format() != format || !canvas.isDetached())
+        canvas = QImage(size, format);
+    return canvas;
+}
+
+void releaseLargeCanvases()
+{
+    // A million pixels (4 MB) a canvas at most stay for the next code.
+    for (QImage &canvas : canvases())
+        if (qint64(canvas.width()) * canvas.height() > 1024 * 1024)
+            canvas = QImage();
+}
 
 bool loadImage(const QString &path, QImage *image)
 {
@@ -108,11 +140,20 @@ bool saveStill(const QImage &image, const QString &path)
     }
     // Encoded in memory, then the file replaced whole: a failed write never
     // leaves half a picture behind.
+    if (suffix == QLatin1String("png") && !t_qtPngWriter) {
+        const QByteArray png = PngWriter::encode(image);
+        return !png.isEmpty() && replaceFileContents(path, png);
+    }
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, suffix.toLatin1());
     const bool flatten = !formatKeepsAlpha(suffix) && image.hasAlphaChannel();
     return writer.write(flatten ? flattenOntoWhite(image) : image) && replaceFileContents(path, buffer.data());
+}
+
+void useQtPngWriter(bool use)
+{
+    t_qtPngWriter = use;
 }
 
 bool saveGif(const GifImage &gif, const QString &path)

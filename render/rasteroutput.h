@@ -56,6 +56,17 @@ Placement placementOf(const Renderer &qr)
     return placement;
 }
 
+// A canvas of this thread, kept for its next render of the same size and
+// format: codes drawn one after another paint into the same memory instead
+// of having fresh pages faulted in for each. Its pixels are left over from
+// the last render until painted; the reference stays valid until the next
+// call for the same slot on this thread. While a copy of it is still around
+// (it is then shared), a new canvas takes its place.
+QImage &reusedCanvas(int slot, const QSize &size, QImage::Format format);
+// Lets go of this thread's canvases above a million pixels, so that one
+// large code does not hold its memory until the next.
+void releaseLargeCanvases();
+
 // Loads a picture by its own format, then as PNG, then as JPG.
 bool loadImage(const QString &path, QImage *image);
 
@@ -76,6 +87,10 @@ bool writeOutput(const QString &path, const QImage &codeImage, const Placement &
 // alpha get the picture flattened onto white first, and ".gif" is written as
 // a one-frame GIF.
 bool saveStill(const QImage &image, const QString &path);
+
+// PNG files of this thread through the toolkit's writer (true) or the writer
+// of flat pictures (false, the default); both store the same pixels.
+void useQtPngWriter(bool use);
 
 // Writes the GIF as a whole file, or leaves the old one.
 bool saveGif(const GifImage &gif, const QString &path);

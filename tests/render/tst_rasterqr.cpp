@@ -6,11 +6,13 @@
 #include "bsdqr.h"
 #include "helpers.h"
 #include "lunkuoqr.h"
+#include "pngwriter.h"
 #include "proqrcode.h"
 #include "rasteroutput.h"
 #include "rendersupport.h"
 #include "visualqr.h"
 
+#include <QBuffer>
 #include <QtTest>
 
 #include <type_traits>
@@ -359,6 +361,88 @@ private slots:
         }
         const GifRecord gif = readGif(setBackground(still, "anim.gif", 60, 30).create("out.gif") ? "out.gif" : "");
         QVERIFY(gif.frames.size() == 2 && gif.frames.at(0).image.pixel(10, 10) != gif.frames.at(1).image.pixel(10, 10));
+    }
+
+    void pngPixelsAsTheToolkitWrites()
+    {
+        // Every style's PNG, through the writer of flat pictures, decodes to exactly the pixels the
+        // toolkit's writer stored: opaque and transparent canvases, a logo, a texture, a caption, a PNG
+        // background, the antialiased styles (more than 256 colours) alike.
+        QVERIFY(writeSolid("logo.png", {64, 64}, QColor("#e04040")) && writeSolid("texture.png", {40, 40}, Qt::blue));
+        QVERIFY(writeSolid("bg.png", {420, 380}, QColor(120, 180, 240, 200)));
+        const auto rgba = [](const QString &file) { return QImage(file).convertToFormat(QImage::Format_ARGB32); };
+        QStringList different;
+        int palettes = 0;
+        const auto compare = [&](const std::function<bool(const QString &)> &create, const QString &name) {
+            for (const bool qt : {true, false}) {
+                RasterOutput::useQtPngWriter(qt);
+                QVERIFY2(create(name + (qt ? "_qt.png" : ".png")), qPrintable(name));
+            }
+            RasterOutput::useQtPngWriter(false);
+            const QImage before = rgba(name + "_qt.png"), after = rgba(name + ".png");
+            if (before.isNull() || before != after)
+                different << name;
+            // Colour type 3: a palette, which is smaller.
+            if (readBytes(name + ".png").at(25) == 3) {
+                ++palettes;
+                QVERIFY2(readBytes(name + ".png").size() < readBytes(name + "_qt.png").size(), qPrintable(name));
+            }
+        };
+        for (const bool transparent : {false, true})
+            for (const int extras : {int(Plain), int(Logo), int(Texture), int(Caption), Logo | Texture | Caption, int(Still)})
+                compare([&](const QString &file) {
+                    ProQrcode qr;
+                    setSymbol(qr, "flat pixels", 0, 2, 290).isTran = transparent;
+                    qr.xt = extras & Logo ? 2 : 1;
+                    qr.logo = extras & Logo ? "logo.png" : "";
+                    qr.isBor = true;
+                    qr.fgImg = extras & Texture ? "texture.png" : "";
+                    qr.bgColor = QColor("#fff8e0");
+                    if (extras & Caption)
+                        setCaption(qr, "caption 编号", QColor("#c00000"));
+                    return setBackground(qr, extras & Still ? "bg.png" : "", 50, 40).create(file);
+                }, QStringLiteral("pro_%1_%2").arg(transparent).arg(extras));
+        compare([](const QString &file) { bsdQr qr; return setCaption(setSymbol(qr, "tone"), "caption").create(file); },
+                "tone");
+        compare([](const QString &file) { visualQr qr; return setSymbol(qr, "visual").create(file); }, "visual");
+        compare([](const QString &file) {
+            lunkuoQr qr;
+            qr.alpha = 0.3;
+            return setSymbol(qr, "contour").create(file);
+        }, "contour");
+        QVERIFY2(different.isEmpty(), qPrintable(different.join(", ")));
+        // Codes in two colours are palettes (round modules and a caption in a third colour are not).
+        QCOMPARE(palettes, 8);
+
+        // The writer alone: 2, 4, 16, 256 and 257 colours, opaque and with every kind of alpha, odd widths.
+        for (const int colours : {1, 2, 3, 4, 5, 16, 17, 256, 257, 4000})
+            for (const QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32,
+                                                QImage::Format_ARGB32_Premultiplied}) {
+                QImage picture(37, 29, format);
+                for (int p = 0; p < 37 * 29; ++p) {
+                    const int c = p % colours;
+                    const QRgb colour = qRgba(c * 7 % 256, c * 13 % 256, c / 17 % 256,
+                                              format == QImage::Format_RGB32 ? 255 : (c * 29) % 256);
+                    picture.setPixel(p % 37, p / 37,
+                                     format == QImage::Format_ARGB32_Premultiplied ? qPremultiply(colour) : colour);
+                }
+                // As stored: straight colours, distinct ones counted.
+                const QImage straight = picture.convertToFormat(QImage::Format_ARGB32);
+                QSet<QRgb> distinct;
+                for (int p = 0; p < 37 * 29; ++p)
+                    distinct.insert(straight.pixel(p % 37, p / 37));
+                const QByteArray png = PngWriter::encode(picture);
+                QImage written;
+                QVERIFY(written.loadFromData(png, "PNG"));
+                QBuffer qtBuffer;
+                QVERIFY(qtBuffer.open(QIODevice::WriteOnly) && picture.save(&qtBuffer, "PNG"));
+                const QImage byQt = QImage::fromData(qtBuffer.data(), "PNG").convertToFormat(QImage::Format_ARGB32);
+                QVERIFY2(written.convertToFormat(QImage::Format_ARGB32) == byQt,
+                         qPrintable(QStringLiteral("%1 colours, format %2").arg(colours).arg(int(format))));
+                QCOMPARE(png.at(25) == 3, distinct.size() <= 256);
+                QCOMPARE(written.hasAlphaChannel(), format != QImage::Format_RGB32);
+            }
+        QVERIFY(PngWriter::encode(QImage()).isEmpty());
     }
 
     void failures()
