@@ -85,12 +85,13 @@ void BatchCreate::batchStart(QString jiema_path, QString save_path, QString styl
     const Filling::Settings settings = Filling::Settings::fromRecord(record, style, Filling::Caller::Batch);
     const QString extension = Filling::outputExtension(style, settings, Filling::Caller::Batch);
 
-    // Rows are rendered ahead on other cores, their writes held and made in
-    // row order, each exactly as the row's own write would have been made
-    // (a later row of the same name replaces an earlier one; a file the user
-    // may not write, a file's mode and a link are treated alike); one at a
-    // time, each row renders straight into its file.
-    const bool ahead = lookAhead() > 1;
+    // Rows are rendered ahead on other cores, their files written and synced
+    // beside their targets, and put in place in row order, each exactly as
+    // the row's own write would have been made (a later row of the same name
+    // replaces an earlier one; a file the user may not write, a file's mode
+    // and a link are treated alike). A file that replaces another is synced
+    // before it takes its place; the folders' entries are synced once, when
+    // the batch ends.
     const auto render = [&](const int &index) {
         Rendered rendered;
         const Row row = rowOf(rows.at(index), index);
@@ -100,12 +101,13 @@ void BatchCreate::batchStart(QString jiema_path, QString save_path, QString styl
         const auto create = [&] {
             return Filling::renderCode(style, settings, row.content, row.name, Filling::Caller::Batch, path);
         };
-        rendered.created = ahead ? holdingWrites(&rendered.writes, create) : create();
+        rendered.created = holdingWrites(&rendered.writes, create);
         return rendered;
     };
     // The styles painted at 50 pixels a module hold a large canvas each.
     const bool largeCanvas = style != QLatin1String("pro") && style != QLatin1String("svg");
     const int threads = largeCanvas ? qMin(lookAhead(), 4) : lookAhead();
+    QSet<QString> written; // folders whose entries changed
     {
         AheadQueue<int, Rendered> queue(threads, 2 * threads, render);
         for (int i = 1; i < rows.size(); ++i)
@@ -115,8 +117,8 @@ void BatchCreate::batchStart(QString jiema_path, QString save_path, QString styl
                 break;
             const QStringList &fields = rows.at(i);
             emit returnResult(QStringLiteral("progress"), QStringLiteral("正在生成：%1").arg(fields.value(0)));
-            const Rendered rendered = queue.take(i - 1);
-            if (rendered.created && makeHeldWrites(rendered.writes)) {
+            Rendered rendered = queue.take(i - 1);
+            if (rendered.created && makeHeldWrites(rendered.writes, &written)) {
                 ++successes;
             } else {
                 ++errors;
@@ -124,6 +126,7 @@ void BatchCreate::batchStart(QString jiema_path, QString save_path, QString styl
             }
         }
     }
+    syncFolders(written);
     errorLog.close();
     // A stop, even one asked after the last row, ends the batch silently.
     if (stopRequested()) {

@@ -61,7 +61,8 @@ public:
         m_taken = index;
         m_changed.notify_all();
         m_changed.wait(lock, [&] { return bool(m_done[size_t(index)]); });
-        return m_results[size_t(index)];
+        // Each result is taken once.
+        return std::move(m_results[size_t(index)]);
     }
 
 private:

@@ -180,6 +180,33 @@ private slots:
                      qPrintable(name));
     }
 
+    void aStopLeavesNothingBehind()
+    {
+        // Asked to stop while rows are rendered ahead: the rows already taken are in place, nothing of the
+        // rows made ahead is left (no file, no hidden one), no statistics are sent and nothing is counted.
+        QByteArray rows = "name,text\n";
+        for (int i = 0; i < 80; ++i)
+            rows += "r" + QByteArray::number(i) + ",row " + QByteArray::number(i) + "\n";
+        QVERIFY(TestSupport::writeBytes(file("d.csv"), rows));
+        auto *worker = new BatchCreate;
+        worker->setLookAhead(8);
+        QPointer<BatchCreate> alive(worker);
+        Messages messages;
+        connect(worker, &BatchCreate::returnResult, [&](const QString &type, const QString &message) {
+            messages.append({type, message});
+            if (messages.size() == 3)
+                worker->requestStop();
+        });
+        worker->batchStart(file("d.csv"), file("out"), "pro");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(alive.isNull());
+        QCOMPARE(messages.size(), 3);
+        QCOMPARE(QDir(file("out")).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name),
+                 (QStringList{"error_log.txt", "r0.png", "r1.png", "r2.png"}));
+        QCOMPARE(decoded(file("out/r2.png")), QStringLiteral("row 2"));
+        QVERIFY(!QFile::exists(file("qrcode_create.cache")));
+    }
+
     void everyStyleAndFormat()
     {
         QVERIFY(TestSupport::writeBytes(file("d.csv"), "name,text\nc1,批量 code\n"));

@@ -21,7 +21,11 @@ class TestHelpers : public QObject
 
 private slots:
     void init() { m_cwd.enter(); }
-    void cleanup() { m_cwd.leave(); }
+    void cleanup()
+    {
+        FileReplacement::useUnnamedFiles(true);
+        m_cwd.leave();
+    }
 
     void copiesAndCounters()
     {
@@ -92,6 +96,56 @@ private slots:
         if (run == TestSupport::Unprivileged::NoUser)
             QSKIP("no user nobody");
         QVERIFY(run == TestSupport::Unprivileged::Passed);
+    }
+
+    void replacementsMadeAheadAndHeld_data()
+    {
+        QTest::addColumn<bool>("unnamed");
+        QTest::newRow("unnamed until in place") << true;
+        QTest::newRow("hidden name beside") << false;
+    }
+
+    void replacementsMadeAheadAndHeld()
+    {
+        QFETCH(bool, unnamed);
+        FileReplacement::useUnnamedFiles(unnamed);
+        // A replacement made ahead is put in place as a write made at that moment would be: over a file
+        // that turned up meanwhile (its mode kept), through a link that now names a file elsewhere, in
+        // place on a device; one never put in place, or refused, leaves no file behind.
+        QVERIFY(QDir().mkpath("a") && QDir().mkpath("b"));
+        FileReplacement late("late.txt", "late", FileReplacement::Sync::WhenReplacing);
+        QVERIFY(writeBytes("late.txt", "there first") && ::chmod("late.txt", 0604) == 0);
+        QVERIFY(late.commit() && readBytes("late.txt") == "late");
+        struct stat status;
+        QVERIFY(::stat("late.txt", &status) == 0 && (status.st_mode & 0777) == 0604);
+        QVERIFY(writeBytes("a/f.txt", "a") && writeBytes("b/f.txt", "b") && QFile::link("a/f.txt", "moved"));
+        FileReplacement moved("moved", "new");
+        QVERIFY(QFile::remove("moved") && QFile::link("b/f.txt", "moved"));
+        QSet<QString> folders;
+        QVERIFY(moved.commit(&folders) && readBytes("b/f.txt") == "new" && readBytes("a/f.txt") == "a");
+        QCOMPARE(folders, QSet<QString>{m_cwd.file("b")});
+        QVERIFY(QFileInfo("moved").isSymLink());
+        QVERIFY(FileReplacement("/dev/null", "x").commit() && !FileReplacement("/dev/full", "x").commit());
+        {
+            FileReplacement dropped("dropped.txt", "never");
+            FileReplacement taken = std::move(dropped);
+        }
+        QVERIFY(QDir().mkdir("dir.txt"));
+        QVERIFY(!FileReplacement("dir.txt", "x").commit() && !FileReplacement("", "x").commit());
+        QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), (QStringList{"late.txt", "moved"}));
+        QCOMPARE(QDir("a").entryList(QDir::Files | QDir::Hidden) + QDir("b").entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{"f.txt", "f.txt"}));
+
+        // Held writes: nothing reaches the disk until they are made, in order; each counts as done meanwhile.
+        HeldWrites held;
+        QVERIFY(holdingWrites(&held, [] {
+            return writeTextFile("held.txt", "first", false) && copyFile("late.txt", "held.txt")
+                   && !writeTextFile("", "x", false);
+        }));
+        QCOMPARE(held.size(), size_t(2));
+        QVERIFY(!QFile::exists("held.txt"));
+        QVERIFY(makeHeldWrites(held) && readBytes("held.txt") == "late");
+        syncFolders({m_cwd.path(), m_cwd.file("a"), "/no/such/folder"});
     }
 
     void alignmentTable()
