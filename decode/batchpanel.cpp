@@ -80,16 +80,15 @@ void BatchPanel::show(const QString &type, const QString &message)
     }
 }
 
-bool BatchPanel::pickFolder(QWidget *window, QLineEdit *field, const QString &caption, const QString &cacheDirPath,
+void BatchPanel::pickFolder(QWidget *window, QLineEdit *field, const QString &caption, const QString &cacheDirPath,
                             const QString &rememberedFile)
 {
     const QString folder =
         Dialogs::getExistingDirectory(window, caption, readStateFile(cacheDirPath, rememberedFile));
     if (folder.isEmpty())
-        return false;
+        return;
     field->setText(folder);
     writeStateFile(cacheDirPath, rememberedFile, folder);
-    return true;
 }
 
 bool BatchPanel::makeFolder(const QString &path)

@@ -49,8 +49,8 @@ public:
     void show(const QString &type, const QString &message);
 
     // Asks for a folder starting in the remembered one; a chosen folder goes
-    // into `field` and is remembered as returned. False when cancelled.
-    static bool pickFolder(QWidget *window, QLineEdit *field, const QString &caption, const QString &cacheDirPath,
+    // into `field` and is remembered as returned.
+    static void pickFolder(QWidget *window, QLineEdit *field, const QString &caption, const QString &cacheDirPath,
                            const QString &rememberedFile);
 
     // A batch's output folder, made with its parents when missing; false, told
