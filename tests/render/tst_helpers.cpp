@@ -9,6 +9,7 @@
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <fcntl.h>
 #include <unistd.h>
 #include <QThread>
 #include <QtTest>
@@ -113,9 +114,17 @@ private slots:
         // that turned up meanwhile (its mode kept), through a link that now names a file elsewhere, in
         // place on a device; one never put in place, or refused, leaves no file behind.
         QVERIFY(QDir().mkpath("a") && QDir().mkpath("b"));
-        FileReplacement late("late.txt", "late", FileReplacement::Sync::WhenReplacing);
-        QVERIFY(writeBytes("late.txt", "there first") && ::chmod("late.txt", 0604) == 0);
-        QVERIFY(late.commit() && readBytes("late.txt") == "late");
+        QFile other("other.txt");
+        {
+            FileReplacement late("late.txt", "late", FileReplacement::Sync::WhenReplacing);
+            QVERIFY(writeBytes("late.txt", "there first") && ::chmod("late.txt", 0604) == 0);
+            QVERIFY(late.commit() && readBytes("late.txt") == "late");
+            // What the replacement held is closed once: a file opened since keeps its descriptor.
+            QVERIFY(other.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(::fcntl(other.handle(), F_GETFD) != -1 && other.write("kept") == 4 && other.flush());
+        other.close();
+        QVERIFY(QFile::remove("other.txt"));
         struct stat status;
         QVERIFY(::stat("late.txt", &status) == 0 && (status.st_mode & 0777) == 0604);
         QVERIFY(writeBytes("a/f.txt", "a") && writeBytes("b/f.txt", "b") && QFile::link("a/f.txt", "moved"));
