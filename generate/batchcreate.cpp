@@ -13,7 +13,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-
 namespace {
 
 // A name from the data package that names a file in the save folder, and
@@ -85,8 +84,8 @@ void BatchCreate::batchStart(QString jiema_path, QString save_path, QString styl
     const Filling::Settings settings = Filling::Settings::fromRecord(record, style, Filling::Caller::Batch);
     const QString extension = Filling::outputExtension(style, settings, Filling::Caller::Batch);
 
-    // Rows are rendered ahead on other cores, their files written and synced
-    // beside their targets, and put in place in row order, each exactly as
+    // Rows are rendered ahead on other cores, their files written beside
+    // their targets, and put in place in row order, each exactly as
     // the row's own write would have been made (a later row of the same name
     // replaces an earlier one; a file the user may not write, a file's mode
     // and a link are treated alike). A file that replaces another is synced

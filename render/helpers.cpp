@@ -314,10 +314,7 @@ bool FileReplacement::commit(QSet<QString> *foldersToSync)
             && ::linkat(AT_FDCWD, descriptorPath(m_fd).constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW)
                    == 0) {
             discard();
-            if (foldersToSync)
-                foldersToSync->insert(info.absolutePath());
-            else
-                syncFolder(info.absolutePath());
+            placedIn(info.absolutePath(), foldersToSync);
             return true;
         }
         if (!exists && errno != EEXIST)
@@ -346,11 +343,16 @@ bool FileReplacement::commit(QSet<QString> *foldersToSync)
     if (::chmod(temp.constData(), mode) != 0 || ::rename(temp.constData(), target.constData()) != 0)
         return false;
     m_temp.clear();
-    if (foldersToSync)
-        foldersToSync->insert(info.absolutePath());
-    else
-        syncFolder(info.absolutePath());
+    placedIn(info.absolutePath(), foldersToSync);
     return true;
+}
+
+void FileReplacement::placedIn(const QString &folder, QSet<QString> *foldersToSync)
+{
+    if (foldersToSync)
+        foldersToSync->insert(folder);
+    else
+        syncFolder(folder);
 }
 
 void syncFolders(const QSet<QString> &folders)

@@ -21,13 +21,13 @@ QString readTextFile(const QString &path, const QString &defaultText);
 QString readTextFile(const QString &path);
 // Without append the file is replaced whole or not at all.
 bool writeTextFile(const QString &path, const QString &text, bool append);
-// Writes the bytes to a new file beside `path` and renames it over `path`;
-// false, with the old file untouched, when any step fails.
+// Writes the bytes to a new file beside `path`, synced, and puts it in
+// `path`'s place; false, with the old file untouched, when any step fails.
 bool replaceFileContents(const QString &path, const QByteArray &bytes);
 
-// A file's new contents written and synced beside it (beside the file a link
-// names), not yet in its place: made ahead on any thread and put in place
-// later. One never put in place leaves nothing behind.
+// A file's new contents written beside it (beside the file a link names),
+// not yet in its place: made ahead on any thread and put in place later. One
+// never put in place leaves nothing behind.
 class FileReplacement
 {
 public:
@@ -58,6 +58,8 @@ public:
 
 private:
     void discard();
+    // The file is in place: its folder's entry is synced now or later.
+    static void placedIn(const QString &folder, QSet<QString> *foldersToSync);
 
     QString m_path;
     QByteArray m_bytes;
