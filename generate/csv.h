@@ -9,10 +9,14 @@
 
 namespace Csv {
 
-// The rows of a file, read in the codec `codecName` names, else as UTF-8,
-// or as GB18030 when the bytes are not valid UTF-8; a byte-order mark
-// selects its own Unicode encoding. A file that cannot be opened reads as an
-// empty text.
+// The rows of a file, read in the codec `codecName` names; a byte-order mark
+// selects its own Unicode encoding over any. Without a name the file is UTF-8
+// when no sequence in it is ill-formed (one cut by the end of the file
+// aside), and GB18030 only when its ill-formed UTF-8 sequences outnumber the
+// well-formed multi-byte ones and GB18030 reads every byte of it; else it is
+// damaged UTF-8. Read as UTF-8, each byte no character can be made of (those
+// of a character cut by the end too) is U+FFFD. A file that cannot be opened
+// reads as an empty text.
 QList<QStringList> readFile(const QString &path, const QString &codecName);
 // CR LF as LF, and a last LF added where the text lacks one.
 QString normalizeText(const QString &text);
@@ -21,7 +25,8 @@ QList<QStringList> parseText(const QString &text);
 QList<QStringList> parseString(const QString &text);
 // Writes rows with CR LF line ends, enclosing in quotes (with its quotes
 // doubled) every field that holds a quote, a comma, a CR or an LF, so that
-// the file reads back the same; false when the file cannot be opened.
+// the file reads back the same. The file is replaced whole, as every file
+// the program writes is; false when it cannot be written.
 bool writeFile(const QList<QStringList> &rows, const QString &path, const QString &codecName);
 
 } // namespace Csv

@@ -6,6 +6,7 @@
 #include "rendererfill.h"
 #include "csv.h"
 #include "decodefront.h"
+#include "helpers.h"
 #include "statistics.h"
 #include "stylepackage.h"
 #include "stylerecord.h"
@@ -343,6 +344,35 @@ private slots:
             QVERIFY(encoding != "GBK" || TestSupport::readBytes(m_cwd.file("d.csv")).contains("\xd5\xc5\xc8\xfd"));
             QCOMPARE(Csv::readFile(m_cwd.file("d.csv"), QString()), rows);
         }
+        // A damaged UTF-8 package stays UTF-8: its good characters are kept and each bad byte reads as
+        // U+FFFD, not the whole file as GB18030 ("浜у搧001" for "产品001"). A GBK package reads as GBK,
+        // though some of its pairs pass as UTF-8, and so does a short one.
+        const QByteArray head = "名字,内容\n产品001,苹果手机\n";
+        const QStringList headRow = {"名字", "内容"};
+        const QStringList firstRow = {"产品001", "苹果手机"};
+        const QList<QPair<QByteArray, Rows>> damaged = {
+            // GB18030 would read these three whole, as other Chinese characters.
+            {head + "产品002,caf\xE9s\n", {headRow, firstRow, {"产品002", "caf\uFFFDs"}}},
+            // Cut in the middle of 平 (E5 B9 B3), with and without a line end after it.
+            {head + "产品002,华为\xE5\xB9", {headRow, firstRow, {"产品002", "华为\uFFFD\uFFFD"}}},
+            {head + "产品002,华为\xE5\xB9\n", {headRow, firstRow, {"产品002", "华为\uFFFD\uFFFD"}}},
+            {"名字,内容\n产品\x80" "001,苹果\xFF手机\n产品002,华为\xC0平板\n",
+             {headRow, {"产品\uFFFD001", "苹果\uFFFD手机"}, {"产品002", "华为\uFFFD平板"}}},
+            // As many bad bytes as good characters ("étés" in Latin-1), GB18030 reading it whole: still UTF-8.
+            {"苹果,\xE9t\xE9s\n", {{"苹果", "\uFFFDt\uFFFDs"}}},
+            // More bad bytes than good characters, but GB18030 reads no better: the good ones are kept.
+            {"名字\xFF\xFF\xFF\n", {{"名字\uFFFD\uFFFD\uFFFD"}}},
+            // GB18030 would read this without a replacement, dropping the last byte unseen.
+            {"名字\x81" "0\x81" "0\x81", {{"名字\uFFFD" "0\uFFFD" "0\uFFFD"}}},
+            // GBK whose 小, 平 and 苹 (D0A1, C6BD, C6BB) are also two-byte UTF-8 characters: 4 of them, 8 bad bytes.
+            {"\xD0\xA1\xC6\xBD,\xC6\xBB\xB9\xFB\n\xCD\xF5\xCE\xE5,\xC6\xBD\xB0\xE5\n",
+             {{"小平", "苹果"}, {"王五", "平板"}}},
+            {"\xD5\xC5\xC8\xFD,http://a.cn/1\r\n\xC0\xEE\xCB\xC4,http://a.cn/2\r\n",
+             {{"张三", "http://a.cn/1"}, {"李四", "http://a.cn/2"}}}};
+        for (const auto &c : damaged) {
+            QVERIFY(TestSupport::writeBytes(m_cwd.file("d.csv"), c.first));
+            QCOMPARE(Csv::readFile(m_cwd.file("d.csv"), QString()), c.second);
+        }
         // A codec named by the caller is used as named.
         QVERIFY(TestSupport::writeBytes(m_cwd.file("d.csv"), "caf\xe9\n"));
         QCOMPARE(Csv::readFile(m_cwd.file("d.csv"), "ISO-8859-1"), (Rows{{"café"}}));
@@ -353,6 +383,12 @@ private slots:
         QCOMPARE(Csv::readFile(m_cwd.file("w.csv"), QString()), rows);
         QVERIFY(TestSupport::readBytes(m_cwd.file("w.csv")).startsWith("name,text\r\n\"a,b\",\"say \"\"hi\"\"\"\r\n"));
         QVERIFY(!Csv::writeFile(rows, m_cwd.file("no/such/w.csv"), QString()));
+        // Through the program's one write path: held with the other writes of its turn, in the codec named.
+        HeldWrites held;
+        QVERIFY(holdingWrites(&held, [&] { return Csv::writeFile({{"名字", "内容"}}, m_cwd.file("g.csv"), "GBK"); }));
+        QVERIFY(!QFile::exists(m_cwd.file("g.csv")));
+        QVERIFY(makeHeldWrites(held));
+        QCOMPARE(TestSupport::readBytes(m_cwd.file("g.csv")), QByteArray("\xC3\xFB\xD7\xD6,\xC4\xDA\xC8\xDD\r\n"));
     }
 };
 
