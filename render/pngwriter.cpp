@@ -1,6 +1,10 @@
 #include "pngwriter.h"
 
+#include <QBuffer>
+#include <QColorSpace>
 #include <QImage>
+#include <QImageWriter>
+#include <QtEndian>
 
 #include <algorithm>
 #include <array>
@@ -84,6 +88,21 @@ struct Layout
     int level = 3;
     int dotsPerMeterX = 0;
     int dotsPerMeterY = 0;
+    // The picture's colour space as an ICC profile and its name (iCCP), and
+    // its text (tEXt, zTXt, iTXt), pointing into the caller's TextEntry list.
+    QByteArray profileName;
+    QByteArray profile;
+    std::vector<png_text> texts;
+};
+
+// A text entry as stored: the keyword in Latin-1, the value in Latin-1 or
+// UTF-8, kept alive while libpng copies them.
+struct TextEntry
+{
+    QByteArray key;
+    QByteArray translatedKey; // iTXt only: the key as given, in UTF-8
+    QByteArray value;
+    int compression = PNG_TEXT_COMPRESSION_NONE;
 };
 
 // The libpng part, with nothing but plain data in its frame: an error jumps
@@ -102,6 +121,11 @@ bool writeRows(png_structp png, png_infop info, const Layout &layout, QByteArray
     if (layout.dotsPerMeterX > 0 && layout.dotsPerMeterY > 0)
         png_set_pHYs(png, info, png_uint_32(layout.dotsPerMeterX), png_uint_32(layout.dotsPerMeterY),
                      PNG_RESOLUTION_METER);
+    if (!layout.profile.isEmpty())
+        png_set_iCCP(png, info, layout.profileName.constData(), PNG_COMPRESSION_TYPE_BASE,
+                     reinterpret_cast<png_const_bytep>(layout.profile.constData()), png_uint_32(layout.profile.size()));
+    if (!layout.texts.empty())
+        png_set_text(png, info, layout.texts.data(), int(layout.texts.size()));
     png_set_filter(png, PNG_FILTER_TYPE_BASE, layout.filter);
     png_set_compression_level(png, layout.level);
     png_set_compression_strategy(png, Z_DEFAULT_STRATEGY);
@@ -134,6 +158,66 @@ QByteArray write(const Layout &layout)
     const bool written = info && writeRows(png, info, layout, &out);
     png_destroy_write_struct(&png, info ? &info : nullptr);
     return written ? out : QByteArray();
+}
+
+// libpng refuses a keyword without a printable Latin-1 character, and with it
+// the whole file.
+bool isKeyword(const QByteArray &key)
+{
+    for (const char c : key) {
+        const uchar u = uchar(c);
+        if ((u > 32 && u < 127) || u >= 161)
+            return true;
+    }
+    return false;
+}
+
+// The picture's text as the toolkit's writer stores it, so that its reader
+// gives back the same keys and values: keys cut to 79 Latin-1 characters,
+// values of printable Latin-1 (and line feeds) as tEXt, others in UTF-8 as
+// iTXt; 40 characters or more compressed.
+std::vector<TextEntry> textEntries(const QImage &picture)
+{
+    std::vector<TextEntry> entries;
+    const QStringList keys = picture.textKeys();
+    for (const QString &key : keys) {
+        TextEntry entry;
+        entry.key = key.left(79).toLatin1();
+        if (!isKeyword(entry.key))
+            continue;
+        const QString value = picture.text(key);
+        const bool latin1 = std::all_of(value.begin(), value.end(), [](QChar c) {
+            const ushort u = c.unicode();
+            return u <= 0xff && (u >= 0x20 || u == '\n') && (u < 0x7f || u >= 0xa0);
+        });
+        const bool compressed = value.size() >= 40;
+        if (latin1) {
+            entry.value = value.toLatin1();
+            entry.compression = compressed ? PNG_TEXT_COMPRESSION_zTXt : PNG_TEXT_COMPRESSION_NONE;
+        } else {
+            entry.value = value.toUtf8();
+            entry.translatedKey = key.toUtf8();
+            entry.compression = compressed ? PNG_ITXT_COMPRESSION_zTXt : PNG_ITXT_COMPRESSION_NONE;
+        }
+        entries.push_back(entry);
+    }
+    return entries;
+}
+
+// The keyword of the PNG's first iCCP chunk; empty when it has none.
+QByteArray iccpName(const QByteArray &png)
+{
+    for (int at = 8; at + 8 <= png.size();) {
+        const quint32 length = qFromBigEndian<quint32>(reinterpret_cast<const uchar *>(png.constData() + at));
+        if (png.mid(at + 4, 4) == "iCCP") {
+            const QByteArray data = png.mid(at + 8, int(qMin<quint32>(length, 80)));
+            return data.left(data.indexOf('\0'));
+        }
+        if (length > quint32(png.size() - at - 12))
+            break;
+        at += 12 + int(length);
+    }
+    return QByteArray();
 }
 
 // Each pixel's palette index; false when the picture holds more than 256
@@ -193,6 +277,8 @@ struct Scratch
     QImage straight;
     std::vector<png_byte> indices;
     std::vector<png_byte> packed;
+    QByteArray lastProfile; // the last profile named, and its name
+    QByteArray lastProfileName;
 };
 
 Scratch &scratch()
@@ -231,6 +317,58 @@ QImage straightColours(const QImage &picture, bool alpha)
             std::memcpy(straight.scanLine(y + r), converted.constScanLine(r), size_t(picture.width()) * 4);
     }
     return straight;
+}
+
+// The name the toolkit's writer gives the colour space's profile: the colour
+// space's description ("Display P3", or the text of the profile's own
+// description), else "Custom". Qt 5 does not publish the description, so its
+// writer is asked with a one-pixel picture (50 us), once for each profile on
+// this thread in a row: a batch on one background asks only once.
+QByteArray profileName(const QColorSpace &space, const QByteArray &profile)
+{
+    Scratch &kept = scratch();
+    if (profile != kept.lastProfile) {
+        QImage pixel(1, 1, QImage::Format_RGB32);
+        pixel.fill(0);
+        pixel.setColorSpace(space);
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter(&buffer, "png").write(pixel);
+        const QByteArray name = iccpName(buffer.data());
+        kept.lastProfile = profile;
+        kept.lastProfileName = name.isEmpty() ? QByteArrayLiteral("Custom") : name;
+    }
+    return kept.lastProfileName;
+}
+
+// The file with the picture's colour profile and text; one that libpng
+// refuses leaves them out rather than the picture.
+QByteArray writeWithMetadata(Layout &layout, const QImage &picture)
+{
+    std::vector<TextEntry> entries;
+    if (!picture.textKeys().isEmpty()) {
+        entries = textEntries(picture);
+        for (TextEntry &entry : entries) {
+            png_text text{};
+            text.compression = entry.compression;
+            text.key = entry.key.data();
+            text.text = entry.value.data();
+            if (!entry.translatedKey.isEmpty())
+                text.lang_key = entry.translatedKey.data();
+            layout.texts.push_back(text);
+        }
+    }
+    const QColorSpace space = picture.colorSpace();
+    if (space.isValid()) {
+        layout.profile = space.iccProfile();
+        layout.profileName = profileName(space, layout.profile);
+    }
+    const QByteArray png = write(layout);
+    if (!png.isEmpty() || (layout.profile.isEmpty() && layout.texts.empty()))
+        return png;
+    layout.profile.clear();
+    layout.texts.clear();
+    return write(layout);
 }
 
 } // namespace
@@ -278,7 +416,7 @@ QByteArray encode(const QImage &picture)
         layout.filter = PNG_FILTER_NONE;
         for (int y = 0; y < layout.height; ++y)
             layout.rows.push_back(const_cast<png_bytep>(packed.data()) + size_t(y) * size_t(stride));
-        return write(layout);
+        return writeWithMetadata(layout, picture);
     }
 
     // More colours than a palette holds (antialiased edges in two colours, the
@@ -291,7 +429,7 @@ QByteArray encode(const QImage &picture)
     layout.filter = PNG_FILTER_NONE;
     for (int y = 0; y < layout.height; ++y)
         layout.rows.push_back(const_cast<png_bytep>(image.constScanLine(y)));
-    return write(layout);
+    return writeWithMetadata(layout, picture);
 }
 
 } // namespace PngWriter

@@ -13,7 +13,9 @@ namespace PngWriter {
 // writer stores for it (colours unpremultiplied, the alpha channel when the
 // picture has one): a palette of 1, 2, 4 or 8 bits with its transparency when
 // the picture holds 256 colours or fewer, else 8-bit RGB or RGBA. Rows are
-// filtered and compressed for flat pictures. Empty when it cannot be encoded.
+// filtered and compressed for flat pictures. The picture's colour space and
+// text go along as the toolkit's writer stores them (iCCP, and tEXt, zTXt or
+// iTXt), so that its reader gives them back. Empty when it cannot be encoded.
 QByteArray encode(const QImage &image);
 
 } // namespace PngWriter

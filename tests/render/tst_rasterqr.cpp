@@ -13,6 +13,8 @@
 #include "visualqr.h"
 
 #include <QBuffer>
+#include <QColorSpace>
+#include <QImageReader>
 #include <QtTest>
 
 #include <type_traits>
@@ -119,6 +121,26 @@ QString checkFailures()
                     written << QStringLiteral("%1 on \"%2\"").arg(target, background);
             }, false);
     return written.join(QStringLiteral(", "));
+}
+
+// A PNG's chunks in order: type, then data.
+QList<QPair<QByteArray, QByteArray>> pngChunks(const QByteArray &png)
+{
+    QList<QPair<QByteArray, QByteArray>> chunks;
+    for (int at = 8; at + 12 <= png.size();) {
+        const int length = int(qFromBigEndian<quint32>(reinterpret_cast<const uchar *>(png.constData() + at)));
+        chunks.append({png.mid(at + 4, 4), png.mid(at + 8, length)});
+        at += 12 + length;
+    }
+    return chunks;
+}
+
+QMap<QString, QString> textOf(const QImage &image)
+{
+    QMap<QString, QString> text;
+    for (const QString &key : image.textKeys())
+        text.insert(key, image.text(key));
+    return text;
 }
 
 const QColor red(Qt::red), blue(Qt::blue), white(Qt::white), black(Qt::black), clear(Qt::transparent);
@@ -308,6 +330,23 @@ private slots:
             eyes.find([&](int x, int y) { return g.dark(x, y) && x > 0 && g.dark(x - 1, y) && plain(x - 1, y); });
         wrong += checkProbes(square, {{50 * freeLeft.x() + 50, 50 * freeLeft.y() + 75, black},
                                       {50 * darkLeft.x() + 50, 50 * darkLeft.y() + 75, white}}, 127);
+        // Three outlines a pattern, square or rounded: 20 pixels wide in red, the two inner ones
+        // reach 10 pixels into the light ring from either side, its middle left white. Finders
+        // from pixel 50 or 950 on each axis; the alignment pattern's light ring from 900.
+        contour.lkColor = red;
+        contour.lkBorSize = 20;
+        for (int xt : {0, 1}) {
+            contour.xt = xt;
+            const QImage outlined = render(contour, QStringLiteral("contour_outlines_%1.png").arg(xt));
+            QList<ColorProbe> rings;
+            for (const QPoint &at : {QPoint(0, 0), QPoint(900, 0), QPoint(0, 900)})
+                rings << ColorProbe{at.x() + 105, at.y() + 225, red} << ColorProbe{at.x() + 125, at.y() + 225, white}
+                      << ColorProbe{at.x() + 145, at.y() + 225, red} << ColorProbe{at.x() + 305, at.y() + 225, red}
+                      << ColorProbe{at.x() + 225, at.y() + 145, red} << ColorProbe{at.x() + 225, at.y() + 125, white};
+            rings << ColorProbe{905, 975, red} << ColorProbe{925, 975, white} << ColorProbe{945, 975, red}
+                  << ColorProbe{1005, 975, red} << ColorProbe{975, 1025, white};
+            wrong += checkProbes(outlined, rings, 127);
+        }
         QCOMPARE(wrong, QString());
     }
 
@@ -443,6 +482,91 @@ private slots:
                 QCOMPARE(written.hasAlphaChannel(), format != QImage::Format_RGB32);
             }
         QVERIFY(PngWriter::encode(QImage()).isEmpty());
+    }
+
+    void pngColourProfileAndText()
+    {
+        // A standard code on a PNG background with a Display P3 profile and text: the file has the
+        // profile as iCCP, named as the toolkit names it, and the text, both read back as from the
+        // toolkit's writer, with the same pixels; through a palette, as RGB (a gradient) and on a
+        // translucent background (converted to straight colours in a scratch picture).
+        const QColorSpace p3(QColorSpace::DisplayP3);
+        const QMap<QString, QString> text{{"Title", QStringLiteral("Café für Grüße")},
+                                          {"Comment", QStringLiteral("中文说明：彩色背景")},
+                                          {"Description", "A background whose text is longer than forty characters"}};
+        const auto read = [](const QString &file) { return QImageReader(file).read(); };
+        const auto types = [](const QByteArray &png) {
+            QByteArrayList list;
+            for (const auto &chunk : pngChunks(png))
+                list << chunk.first;
+            return list;
+        };
+        const auto profileName = [](const QByteArray &png) {
+            for (const auto &chunk : pngChunks(png))
+                if (chunk.first == "iCCP")
+                    return chunk.second.left(chunk.second.indexOf('\0'));
+            return QByteArray();
+        };
+        for (const int kind : {3, 6, 2}) { // the colour type each background leads to
+            const QString name = QStringLiteral("p3_%1").arg(kind);
+            QImage background(420, 380, kind == 6 ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+            for (int p = 0; p < 420 * 380; ++p)
+                background.setPixel(p % 420, p / 420, kind == 3 ? qRgb(120, 180, 240)
+                                                                : qRgba(p % 420 / 2, p / 420 / 2, 200, kind == 6 ? 200 : 255));
+            background.setColorSpace(p3);
+            for (auto it = text.begin(); it != text.end(); ++it)
+                background.setText(it.key(), it.value());
+            QVERIFY(background.save(name + "_bg.png"));
+            for (const bool qt : {true, false}) {
+                RasterOutput::useQtPngWriter(qt);
+                ProQrcode qr;
+                QVERIFY(setBackground(setSymbol(qr, "colour profile"), name + "_bg.png", 50, 40)
+                            .create(name + (qt ? "_qt.png" : ".png")));
+            }
+            RasterOutput::useQtPngWriter(false);
+            const QImage ours = read(name + ".png"), byQt = read(name + "_qt.png");
+            QVERIFY2(ours.colorSpace() == p3 && byQt.colorSpace() == p3, qPrintable(name));
+            QCOMPARE(ours.colorSpace().iccProfile(), byQt.colorSpace().iccProfile());
+            QCOMPARE(textOf(ours), text);
+            QCOMPARE(textOf(byQt), text);
+            QVERIFY2(ours.convertToFormat(QImage::Format_ARGB32) == byQt.convertToFormat(QImage::Format_ARGB32),
+                     qPrintable(name));
+            const QByteArray png = readBytes(name + ".png");
+            QCOMPARE(int(png.at(25)), kind);
+            QCOMPARE(profileName(png), QByteArray("Display P3"));
+            const QByteArrayList chunks = types(png);
+            QVERIFY2(chunks.contains("tEXt") && chunks.contains("zTXt") && chunks.contains("iTXt"),
+                     chunks.join(" ").constData());
+        }
+
+        // The writer alone: a colour space of no name, empty, long and blank keys; then a picture with
+        // neither colour space nor text, which gets neither chunk.
+        QImage picture(37, 29, QImage::Format_RGB32);
+        picture.fill(Qt::darkCyan);
+        picture.setColorSpace(QColorSpace(QColorSpace::Primaries::DciP3D65, 2.2f));
+        picture.setText("", "no key");
+        picture.setText(QString(90, 'K'), "cut to 79");
+        picture.setText(QStringLiteral("说明"), QStringLiteral("键不是 Latin-1"));
+        QBuffer qtBuffer;
+        QVERIFY(qtBuffer.open(QIODevice::WriteOnly) && picture.save(&qtBuffer, "PNG"));
+        const QImage byQt = QImage::fromData(qtBuffer.data(), "PNG");
+        const QByteArray png = PngWriter::encode(picture);
+        const QImage ours = QImage::fromData(png, "PNG");
+        QVERIFY(ours.colorSpace() == picture.colorSpace() && byQt.colorSpace() == picture.colorSpace());
+        QCOMPARE(textOf(ours), textOf(byQt));
+        QCOMPARE(textOf(ours),
+                 (QMap<QString, QString>{{QString(79, 'K'), "cut to 79"}, {"??", QStringLiteral("键不是 Latin-1")}}));
+        QCOMPARE(profileName(png), QByteArray("Custom"));
+        QCOMPARE(profileName(png), profileName(qtBuffer.data()));
+        // A key libpng would refuse (no printable character) is left out, not the picture.
+        picture.setText("   ", "blank key");
+        QCOMPARE(textOf(QImage::fromData(PngWriter::encode(picture), "PNG")).size(), 2);
+        QImage plain(37, 29, QImage::Format_RGB32);
+        plain.fill(Qt::darkCyan);
+        QCOMPARE(types(PngWriter::encode(plain)), (QByteArrayList{"IHDR", "PLTE", "pHYs", "IDAT", "IEND"}));
+        ProQrcode alone;
+        QVERIFY(setSymbol(alone, "no profile").create("alone.png"));
+        QVERIFY(!readBytes("alone.png").contains("iCCP"));
     }
 
     void failures()
