@@ -7,6 +7,7 @@
 #include "ui_mainwindow.h"
 #include "windowfixture.h"
 
+#include <QColorDialog>
 #include <QDate>
 #include <QDialog>
 #include <QImageReader>
@@ -14,6 +15,7 @@
 #include <QMovie>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 #include <QtTest>
 #include <qtestspontaneevent.h>
 
@@ -161,6 +163,36 @@ private slots:
                      (QStringList{row[1], "Image Files(*.png *.gif *.jpg *.jpeg)", m_page.home(), m_page.file("pics/")}));
             QCOMPARE(field->text(), picture);
             QCOMPARE(readTextFile(m_page.file(row[2])), m_page.file("pics/"));
+        }
+    }
+
+    void desktopColourDialog()
+    {
+        // Without a provider the toolkit's dialog runs: no parent, no alpha channel, on the start
+        // colour; the colour accepted, or an invalid one when cancelled. (init() sets the provider
+        // back for the next test.)
+        Dialogs::setProvider(nullptr);
+        for (const QColor &answer : {QColor("#3a7b5c"), QColor()}) {
+            QStringList seen;
+            QTimer answering;
+            answering.setSingleShot(true);
+            connect(&answering, &QTimer::timeout, [&] {
+                auto *dialog = qobject_cast<QColorDialog *>(QApplication::activeModalWidget());
+                if (!dialog) {
+                    seen << "no dialog";
+                    return;
+                }
+                seen << dialog->currentColor().name() << QString::number(dialog->parent() == nullptr)
+                     << QString::number(dialog->testOption(QColorDialog::ShowAlphaChannel));
+                dialog->setCurrentColor(QColor("#3a7b5c"));
+                if (answer.isValid())
+                    dialog->accept();
+                else
+                    dialog->reject();
+            });
+            answering.start(0);
+            QCOMPARE(Dialogs::getColor(QColor("#c01020")), answer);
+            QCOMPARE(seen, (QStringList{"#c01020", "1", "0"}));
         }
     }
 

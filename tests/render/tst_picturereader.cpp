@@ -1,10 +1,13 @@
 // The one picture reader: PNG chunks that declare more than the file holds,
 // and pictures of 20,000 by 20,000 of every kind, read shrunk or refused with
 // the process staying far below the memory they would take whole.
+#include "gifimage.h"
+#include "helpers.h"
 #include "picturereader.h"
 #include "testsupport.h"
 
 #include <QBuffer>
+#include <QImageReader>
 #include <QtEndian>
 #include <QtTest>
 
@@ -73,7 +76,7 @@ bool writeHugePng(const QString &path, int side, int colorType, int bitDepth)
     return std::fclose(file) == 0;
 }
 
-bool writeHugeJpeg(const QString &path, int side)
+bool writeHugeJpeg(const QString &path, int side, bool progressive = false)
 {
     FILE *file = std::fopen(QFile::encodeName(path).constData(), "wb");
     if (!file)
@@ -88,6 +91,8 @@ bool writeHugeJpeg(const QString &path, int side)
     cinfo.input_components = 1;
     cinfo.in_color_space = JCS_GRAYSCALE;
     jpeg_set_defaults(&cinfo);
+    if (progressive)
+        jpeg_simple_progression(&cinfo);
     jpeg_start_compress(&cinfo, TRUE);
     std::vector<JSAMPLE> row(size_t(side), 200);
     JSAMPROW rows[1] = {row.data()};
@@ -184,6 +189,41 @@ private slots:
         QVERIFY(writeHugePng(m_cwd.file("tall.png"), 9000, PNG_COLOR_TYPE_GRAY, 8));
         QVERIFY(PictureReader::read(m_cwd.file("tall.png"), {QByteArray()}, {INT_MAX, 64000000}).isNull());
         QVERIFY2(peakMegabytes() < 1200, qPrintable(QString::number(peakMegabytes())));
+    }
+
+    void limitsFromHeaders()
+    {
+        // A progressive JPEG over the side limit is refused whatever it is named, while a sequential
+        // one of the same size is read shrunk; within the limits both read whole.
+        QVERIFY(writeHugeJpeg(m_cwd.file("sequential.jpg"), 300) && writeHugeJpeg(m_cwd.file("progressive.jpg"), 300, true));
+        QVERIFY(TestSupport::readBytes(m_cwd.file("progressive.jpg")).contains(QByteArray::fromHex("ffc2")));
+        const PictureReader::Limits small{100, 100 * 100}, whole{300, 300 * 300};
+        for (const QList<QByteArray> &formats : {QList<QByteArray>{QByteArray(), "JPG", "PNG"}, {"JPG"}, {"jpeg"}}) {
+            const QString named = QString::fromLatin1(formats.last());
+            QVERIFY2(PictureReader::read(m_cwd.file("progressive.jpg"), formats, small).isNull(), qPrintable(named));
+            QCOMPARE(PictureReader::read(m_cwd.file("sequential.jpg"), formats, small).size(), QSize(100, 100));
+            QCOMPARE(PictureReader::read(m_cwd.file("progressive.jpg"), formats, whole).size(), QSize(300, 300));
+        }
+
+        // A GIF is read onto the whole screen its header declares, which the toolkit's reader does not
+        // report past ten times its frames and 2,000 pixels: 2,050 by 2,311 (bytes 02 08 07 09, so that
+        // any byte taken for another changes it) around frames of 3 by 2.
+        GifImage gif(QSize(2050, 2311));
+        QImage frame(3, 2, QImage::Format_RGB32);
+        for (const QColor &colour : {QColor(Qt::red), QColor(Qt::blue)}) {
+            frame.fill(colour);
+            gif.addFrame(frame, QPoint(4, 4), 10);
+        }
+        const QString screen = m_cwd.file("screen.gif");
+        QVERIFY(gif.save(screen));
+        QCOMPARE(TestSupport::readBytes(screen).mid(6, 4), QByteArray::fromHex("02080709"));
+        QImageReader reader(screen);
+        QCOMPARE(declaredImageSize(reader), QSize(2050, 2311));
+        // Budgets by that screen: read at exactly its pixels and its longer side, refused one short of either.
+        const qint64 pixels = 2050 * 2311;
+        QCOMPARE(PictureReader::read(screen, {QByteArray()}, {2311, pixels}).size(), QSize(2050, 2311));
+        QVERIFY(PictureReader::read(screen, {QByteArray()}, {2311, pixels - 1}).isNull());
+        QVERIFY(PictureReader::read(screen, {QByteArray()}, {2310, pixels}).isNull());
     }
 };
 
