@@ -11,7 +11,7 @@ PACKAGES=(
   libx11-dev libxcb1-dev
   zbar-tools zint imagemagick giflib-tools poppler-utils
   xvfb xauth x11-utils xdotool trayer fonts-noto-cjk desktop-file-utils
-  libbenchmark-dev valgrind
+  libbenchmark-dev valgrind acl
 )
 
 SUDO=""

@@ -17,7 +17,9 @@
 #include <QRegularExpression>
 #include <QThread>
 
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -194,6 +196,70 @@ Unprivileged runUnprivileged(const QStringList &paths, const std::function<bool(
     if (child < 0 || ::waitpid(child, &status, 0) != child)
         return Unprivileged::Failed;
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? Unprivileged::Passed : Unprivileged::Failed;
+}
+
+bool finishesWithin(int seconds, const std::function<bool()> &work)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(unsigned(seconds));
+        ::_exit(work() ? 0 : 1);
+    }
+    int status = -1;
+    if (child < 0 || ::waitpid(child, &status, 0) != child)
+        return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+ScratchDisk::ScratchDisk(const QString &folder, const QString &size, Kind kind) : m_folder(folder)
+{
+    if (::geteuid() != 0 || !QDir().mkpath(folder))
+        return;
+    if (kind == Tmpfs) {
+        m_mounted = QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=" + size, "tmpfs", folder}) == 0;
+        return;
+    }
+    m_image = folder + ".img";
+    QProcess::execute("truncate", {"-s", size, m_image});
+    m_mounted = QProcess::execute("mkfs.ext4", {"-q", "-F", m_image}) == 0
+                && QProcess::execute("mount", {"-o", "loop", m_image, folder}) == 0;
+}
+
+ScratchDisk::~ScratchDisk()
+{
+    if (m_mounted)
+        QProcess::execute("umount", {m_folder});
+    if (!m_image.isEmpty())
+        QFile::remove(m_image);
+}
+
+bool ScratchDisk::fill() const
+{
+    QFile filler(m_folder + "/.filler");
+    if (!m_mounted || !filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return false;
+    for (int chunk = 65536; chunk > 0; chunk /= 2)
+        while (filler.write(QByteArray(chunk, 'x')) == chunk) {
+        }
+    return true;
+}
+
+bool ScratchDisk::crashAndRemount()
+{
+    if (!m_mounted || m_image.isEmpty())
+        return false;
+    // The file systems' shutdown request, without flushing the journal.
+    const unsigned long goingDown = _IOR('X', 125, quint32);
+    quint32 noLogFlush = 2;
+    const int fd = ::open(QFile::encodeName(m_folder).constData(), O_RDONLY | O_DIRECTORY);
+    const bool stopped = fd >= 0 && ::ioctl(fd, goingDown, &noLogFlush) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    m_mounted = QProcess::execute("umount", {m_folder}) != 0;
+    if (!stopped || m_mounted)
+        return false;
+    m_mounted = QProcess::execute("mount", {"-o", "loop", m_image, m_folder}) == 0;
+    return m_mounted;
 }
 
 bool sameColor(QRgb pixel, const QColor &color, int tolerance)

@@ -76,6 +76,36 @@ QStringList collectMessages(const std::function<void()> &work, bool onWorkerThre
 enum class Unprivileged { Passed, Failed, NoUser };
 Unprivileged runUnprivileged(const QStringList &paths, const std::function<bool()> &work);
 
+// Runs `work` in a child process, killed when it has not ended within
+// `seconds`: true when it ended in time and `work` returned true. For work
+// that might block for ever.
+bool finishesWithin(int seconds, const std::function<bool()> &work);
+
+// A file system of its own, mounted at `folder` (made when missing) for as
+// long as this lives: a tmpfs of `size` (as mount takes it, "2M"), or a
+// loop-mounted ext4 image of that size. Mounting needs root: mounted() says
+// whether it worked, and a test skips without it.
+class ScratchDisk
+{
+public:
+    enum Kind { Tmpfs, Ext4 };
+    ScratchDisk(const QString &folder, const QString &size, Kind kind = Tmpfs);
+    ~ScratchDisk();
+    ScratchDisk(const ScratchDisk &) = delete;
+    ScratchDisk &operator=(const ScratchDisk &) = delete;
+    bool mounted() const { return m_mounted; }
+    // Takes every free byte, so that the next write needing room fails.
+    bool fill() const;
+    // What a crash would leave: the file system stopped at once, nothing
+    // that is only in memory written out, then mounted again.
+    bool crashAndRemount();
+
+private:
+    QString m_folder;
+    QString m_image;
+    bool m_mounted = false;
+};
+
 // All four channels of `pixel` within `tolerance` of `color`.
 bool sameColor(QRgb pixel, const QColor &color, int tolerance = 0);
 

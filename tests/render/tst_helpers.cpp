@@ -1,14 +1,19 @@
 // The common helpers the renderers and pages share: file copies, counters
-// raised from two threads, and the alignment-pattern table checked against
-// the encoder's own patterns.
+// raised from two threads, the one write path on unusual names and folders,
+// and the alignment-pattern table checked against the encoder's own patterns.
 #include "helpers.h"
 #include "rendersupport.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QRegularExpression>
+#include <cstring>
 #include <pwd.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <fcntl.h>
 #include <unistd.h>
 #include <QThread>
@@ -81,8 +86,8 @@ private slots:
         const QString name = randomString(10);
         QVERIFY(QRegularExpression("^[0-9A-Z]{10}$").match(name).hasMatch() && name != randomString(10));
         QVERIFY(randomString(0).isEmpty() && randomString(-3).isEmpty());
-        // A device is written in place, and a write it refuses is a failure.
-        QVERIFY(writeTextFile("/dev/null", "x", false) && !writeTextFile("/dev/full", "x", false));
+        // Only regular files are written: a device is refused.
+        QVERIFY(!writeTextFile("/dev/null", "x", false) && !writeTextFile("/dev/full", "x", false));
 
         // A write-protected file is not replaced by its user (root may write anything, so a child
         // process drops to "nobody" for the check).
@@ -111,12 +116,12 @@ private slots:
         QFETCH(bool, unnamed);
         FileReplacement::useUnnamedFiles(unnamed);
         // A replacement made ahead is put in place as a write made at that moment would be: over a file
-        // that turned up meanwhile (its mode kept), through a link that now names a file elsewhere, in
-        // place on a device; one never put in place, or refused, leaves no file behind.
+        // that turned up meanwhile (its mode kept), through a link that now names a file elsewhere, never
+        // on a device; one never put in place, or refused, leaves no file behind.
         QVERIFY(QDir().mkpath("a") && QDir().mkpath("b"));
         QFile other("other.txt");
         {
-            FileReplacement late("late.txt", "late", FileReplacement::Sync::WhenReplacing);
+            FileReplacement late("late.txt", "late");
             QVERIFY(writeBytes("late.txt", "there first") && ::chmod("late.txt", 0604) == 0);
             QVERIFY(late.commit() && readBytes("late.txt") == "late");
             // What the replacement held is closed once: a file opened since keeps its descriptor.
@@ -134,7 +139,7 @@ private slots:
         QVERIFY(moved.commit(&folders) && readBytes("b/f.txt") == "new" && readBytes("a/f.txt") == "a");
         QCOMPARE(folders, QSet<QString>{m_cwd.file("b")});
         QVERIFY(QFileInfo("moved").isSymLink());
-        QVERIFY(FileReplacement("/dev/null", "x").commit() && !FileReplacement("/dev/full", "x").commit());
+        QVERIFY(!FileReplacement("/dev/null", "x").commit() && !FileReplacement("/dev/full", "x").commit());
         {
             FileReplacement dropped("dropped.txt", "never");
             FileReplacement taken = std::move(dropped);
@@ -155,6 +160,212 @@ private slots:
         QVERIFY(!QFile::exists("held.txt"));
         QVERIFY(makeHeldWrites(held) && readBytes("held.txt") == "late");
         syncFolders({m_cwd.path(), m_cwd.file("a"), "/no/such/folder"});
+    }
+
+    void linksFollowedAsTheSystemDoes_data() { replacementsMadeAheadAndHeld_data(); }
+
+    void linksFollowedAsTheSystemDoes()
+    {
+        QFETCH(bool, unnamed);
+        FileReplacement::useUnnamedFiles(unnamed);
+        // Loops, chains to a missing file and to a file, a relative link under a linked folder, a chain
+        // of the system's 40 links and one of 41: written now and made ahead, each name is written
+        // exactly where the system's open() leads, or refused where it refuses; afterwards the name reads
+        // back what was written, and every link is still a link.
+        const auto link = [](const QByteArray &target, const QByteArray &name) {
+            return ::symlink(target.constData(), name.constData()) == 0;
+        };
+        QVERIFY(QDir().mkpath("sub") && QDir().mkpath("real/sub") && QDir().mkpath("view"));
+        QVERIFY(link("b", "a") && link("a", "b") && link("loopdir", "loopdir"));
+        QVERIFY(link("mid", "top") && link("sub/missing.txt", "mid"));
+        QVERIFY(link("second", "first") && link("sub/../real.txt", "second") && writeBytes("real.txt", "old"));
+        QVERIFY(link("../real/sub", "view/sub") && link("../other.png", "real/sub/code.png"));
+        QVERIFY(writeBytes("view/other.png", "a user's file") && writeBytes("real/other.png", "old code"));
+        for (int i = 0; i <= 40; ++i)
+            QVERIFY(link(i == 40 ? "end.txt" : "l" + QByteArray::number(i + 1), "l" + QByteArray::number(i)));
+        const QList<std::pair<const char *, bool>> names = {{"top", true}, {"first", true},
+                                                            {"view/sub/code.png", true}, {"l1", true},
+                                                            {"a", false}, {"loopdir/x", false}, {"l0", false}};
+        QSet<QString> folders;
+        for (const auto &[name, writable] : names) {
+            for (const bool ahead : {false, true}) {
+                const QByteArray bytes = QByteArray(name) + (ahead ? " ahead" : " now");
+                FileReplacement made(name, bytes);
+                QCOMPARE(ahead ? made.commit(&folders) : replaceFileContents(name, bytes), writable);
+                const int fd = ::open(name, O_WRONLY | O_CLOEXEC);
+                QVERIFY2((fd >= 0) == writable, name);
+                if (fd >= 0)
+                    ::close(fd);
+                QVERIFY2(!writable || readBytes(name) == bytes, name);
+            }
+        }
+        for (const char *name : {"a", "b", "loopdir", "top", "mid", "first", "second", "view/sub",
+                                 "real/sub/code.png", "l0", "l1", "l40"})
+            QVERIFY2(QFileInfo(name).isSymLink(), name);
+        QCOMPARE(readBytes("sub/missing.txt"), QByteArray("top ahead"));
+        QCOMPARE(readBytes("real.txt"), QByteArray("first ahead"));
+        QCOMPARE(readBytes("real/other.png"), QByteArray("view/sub/code.png ahead"));
+        QCOMPARE(readBytes("view/other.png"), QByteArray("a user's file"));
+        QCOMPARE(readBytes("end.txt"), QByteArray("l1 ahead"));
+        // The folders whose entries changed are the real ones, synced once later.
+        const auto real = [this](const char *folder) { return QFileInfo(m_cwd.file(folder)).canonicalFilePath(); };
+        QCOMPARE(folders, (QSet<QString>{real("sub"), real("real"), real(".")}));
+        const auto files = [](const char *folder) {
+            return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDir::Name);
+        };
+        QCOMPARE(files(".") + files("sub") + files("real") + files("view"),
+                 (QStringList{"end.txt", "real.txt", "missing.txt", "other.png", "other.png"}));
+    }
+
+    void onlyRegularFilesWritten()
+    {
+        // A FIFO (with a reader or without), a link to one, a device, a socket or a folder under the name:
+        // every kind of write refuses it at once and leaves it as it was; a FIFO is not read as a source.
+        // In a child process, so that a write that blocks fails instead of hanging the suite.
+        QVERIFY(::mkfifo("fifo", 0644) == 0 && ::mkfifo("read", 0644) == 0 && QFile::link("fifo", "tofifo"));
+        QVERIFY(QFile::link("/dev/null", "null") && QDir().mkdir("folder") && writeBytes("source.txt", "bytes"));
+        const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address = {};
+        address.sun_family = AF_UNIX;
+        std::strcpy(address.sun_path, "socket");
+        QVERIFY(socket >= 0 && ::bind(socket, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
+        const int reader = ::open("read", O_RDONLY | O_NONBLOCK);
+        QVERIFY(reader >= 0);
+        const QStringList names = {"fifo", "read", "tofifo", "null", "socket", "folder", "/dev/null"};
+        QVERIFY(finishesWithin(20, [&] {
+            for (const QString &name : names) {
+                HeldWrites held;
+                const bool refused = !replaceFileContents(name, "x") && !writeTextFile(name, "x", true)
+                                     && !copyFile("source.txt", name) && !FileReplacement(name, "x").commit()
+                                     && holdingWrites(&held, [&] { return replaceFileContents(name, "x"); })
+                                     && !makeHeldWrites(held);
+                if (!refused) {
+                    qWarning("written: %s", qPrintable(name));
+                    return false;
+                }
+            }
+            return !copyFile("fifo", "copy.txt") && !QFile::exists("copy.txt");
+        }));
+        char buffer[8];
+        QCOMPARE(::read(reader, buffer, sizeof buffer), ssize_t(0));
+        ::close(reader);
+        ::close(socket);
+        const auto kind = [](const char *name) {
+            struct stat status;
+            return ::lstat(name, &status) == 0 ? status.st_mode & S_IFMT : 0;
+        };
+        QVERIFY(kind("fifo") == S_IFIFO && kind("read") == S_IFIFO && kind("tofifo") == S_IFLNK);
+        QVERIFY(kind("socket") == S_IFSOCK && kind("folder") == S_IFDIR && QDir("folder").isEmpty());
+        QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks), QStringList{"source.txt"});
+    }
+
+    void longNamesReplaced_data() { replacementsMadeAheadAndHeld_data(); }
+
+    void longNamesReplaced()
+    {
+        QFETCH(bool, unnamed);
+        FileReplacement::useUnnamedFiles(unnamed);
+        // Every name the file system takes (255 bytes, in Latin letters or in Chinese characters of three
+        // bytes each) is made, replaced, and replaced ahead; nothing is left beside it.
+        const QStringList names = {QString(251, 'n') + ".png", QString(85, QChar(0x7801)),
+                                   QString(84, QChar(0x7801)) + "abc"};
+        for (const QString &name : names) {
+            QCOMPARE(QFile::encodeName(name).size(), 255);
+            QVERIFY(replaceFileContents(name, "first") && replaceFileContents(name, "second"));
+            QVERIFY(FileReplacement(name, "third").commit() && readBytes(name) == "third");
+        }
+        QVERIFY(!replaceFileContents(QString(256, 'n'), "too long"));
+        QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden).size(), names.size());
+    }
+
+    void writtenInPlaceWhereRenamingWouldChangeTheFile()
+    {
+        // As a user: their own 0664 file in a folder of root's, where they may not make files, and
+        // another's 0666 file in a sticky shared folder: written into the file itself (the same file, its
+        // owner and mode kept), now and ahead; a new file in root's folder is refused as the system refuses.
+        QVERIFY(::chmod(QFile::encodeName(m_cwd.path()).constData(), 0777) == 0);
+        QVERIFY(QDir().mkdir("rootdir") && ::chmod("rootdir", 0755) == 0 && QDir().mkdir("shared"));
+        QVERIFY(::chmod("shared", 01777) == 0 && writeBytes("rootdir/own.txt", "old") && writeBytes("shared/theirs.txt", "old"));
+        QVERIFY(::chmod("rootdir/own.txt", 0664) == 0 && ::chmod("shared/theirs.txt", 0666) == 0);
+        const auto status = [](const char *name) {
+            struct stat info = {};
+            ::lstat(name, &info);
+            return info;
+        };
+        const struct stat own = status("rootdir/own.txt"), theirs = status("shared/theirs.txt");
+        const Unprivileged run = runUnprivileged({"rootdir/own.txt"}, [] {
+            return writeTextFile("rootdir/own.txt", "new, and longer than before", false)
+                   && FileReplacement("shared/theirs.txt", "new ahead").commit()
+                   && copyFile("rootdir/own.txt", "shared/theirs.txt") && !writeTextFile("rootdir/fresh.txt", "x", false)
+                   && writeTextFile("rootdir/own.txt", "short", false);
+        });
+        if (run == Unprivileged::NoUser)
+            QSKIP("no user nobody");
+        QVERIFY(run == Unprivileged::Passed);
+        QCOMPARE(readBytes("rootdir/own.txt"), QByteArray("short"));
+        QCOMPARE(readBytes("shared/theirs.txt"), QByteArray("new, and longer than before"));
+        for (const auto &[name, before, mode] : {std::make_tuple("rootdir/own.txt", own, 0664u),
+                                                 std::make_tuple("shared/theirs.txt", theirs, 0666u)}) {
+            const struct stat after = status(name);
+            QVERIFY2(after.st_ino == before.st_ino && (after.st_uid != 0) == (mode == 0664) && (after.st_mode & 07777) == mode,
+                     name);
+        }
+        QCOMPARE(QDir("rootdir").entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
+                     + QDir("shared").entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+                 (QStringList{"own.txt", "theirs.txt"}));
+
+        // Two hard links, an access list, an extended attribute: written into the file, which keeps them all.
+        QVERIFY(writeBytes("one.txt", "old") && ::link("one.txt", "two.txt") == 0);
+        QVERIFY(replaceFileContents("one.txt", "both") && readBytes("two.txt") == "both" && status("two.txt").st_nlink == 2);
+        QVERIFY(writeBytes("acl.txt", "old") && ::chmod("acl.txt", 0640) == 0);
+        const auto getfacl = [] {
+            QProcess process;
+            process.start("getfacl", {"-c", "acl.txt"});
+            return process.waitForFinished() && process.exitCode() == 0 ? process.readAllStandardOutput() : QByteArray();
+        };
+        if (QProcess::execute("setfacl", {"-m", "u:nobody:rw", "acl.txt"}) == 0) {
+            const QByteArray acl = getfacl();
+            const mode_t mode = status("acl.txt").st_mode;
+            QVERIFY(acl.contains("user:nobody:rw-") && FileReplacement("acl.txt", "kept").commit());
+            QVERIFY(readBytes("acl.txt") == "kept" && getfacl() == acl && status("acl.txt").st_mode == mode);
+        } else {
+            qWarning("no access lists here (setfacl from the package acl)");
+        }
+        const char note[] = "from the camera";
+        if (writeBytes("attr.txt", "old") && ::setxattr("attr.txt", "user.note", note, sizeof note, 0) == 0) {
+            char kept[64] = {};
+            QVERIFY(replaceFileContents("attr.txt", "new") && readBytes("attr.txt") == "new");
+            QVERIFY(::getxattr("attr.txt", "user.note", kept, sizeof kept) == sizeof note && QByteArray(kept) == note);
+        } else {
+            qWarning("no user attributes on this file system");
+        }
+
+        // Root replacing another's file keeps its owner and group; a rename is still used (a new file).
+        if (::geteuid() != 0)
+            QSKIP("only root makes a file of another owner");
+        const struct passwd *nobody = ::getpwnam("nobody");
+        QVERIFY(nobody && writeBytes("theirs.png", "old") && ::chown("theirs.png", nobody->pw_uid, nobody->pw_gid) == 0);
+        QVERIFY(::chmod("theirs.png", 0604) == 0);
+        const struct stat before = status("theirs.png");
+        QVERIFY(replaceFileContents("theirs.png", "new"));
+        const struct stat after = status("theirs.png");
+        QVERIFY(after.st_uid == nobody->pw_uid && after.st_gid == nobody->pw_gid && (after.st_mode & 07777) == 0604);
+        QVERIFY(after.st_ino != before.st_ino && readBytes("theirs.png") == "new");
+    }
+
+    void fullDiskNeverLosesTheOldContents()
+    {
+        // In place on a full disk (a file of two links): the room is reserved before a byte is
+        // overwritten, so a longer text is refused and the old one stays; a shorter one fits.
+        ScratchDisk disk(m_cwd.file("disk"), "256k");
+        if (!disk.mounted())
+            QSKIP("mounting a small file system needs root");
+        const QByteArray old(3000, 'o');
+        QVERIFY(writeBytes("disk/one.txt", old) && ::link("disk/one.txt", "disk/two.txt") == 0 && disk.fill());
+        QVERIFY(!replaceFileContents("disk/one.txt", QByteArray(9000, 'n')) && readBytes("disk/two.txt") == old);
+        QVERIFY(!writeTextFile("disk/new.txt", "a new file needs room", false) && !QFile::exists("disk/new.txt"));
+        QVERIFY(replaceFileContents("disk/one.txt", "short") && readBytes("disk/two.txt") == "short");
+        QCOMPARE(QDir("disk").entryList(QDir::Files | QDir::Hidden), (QStringList{".filler", "one.txt", "two.txt"}));
     }
 
     void alignmentTable()
