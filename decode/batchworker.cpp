@@ -1,6 +1,10 @@
 #include "batchworker.h"
 
+#include "filewrite.h"
+
 #include <QThread>
+
+#include <unistd.h>
 
 BatchWorker::BatchWorker(QObject *parent) : QObject(parent), m_lookAhead(qBound(1, QThread::idealThreadCount(), 8))
 {
@@ -8,9 +12,15 @@ BatchWorker::BatchWorker(QObject *parent) : QObject(parent), m_lookAhead(qBound(
 
 bool BatchFile::open(const QString &path)
 {
-    m_file.setFileName(path);
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
+    // Through the one write path's appending open: a name that is not a
+    // regular file (a FIFO would block the batch) is refused.
+    const int fd = openForAppend(path);
+    if (fd < 0 || !m_file.open(fd, QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text,
+                               QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            ::close(fd);
         return false;
+    }
     m_stream.setDevice(&m_file);
     m_stream.setCodec("UTF-8");
     m_stream.setGenerateByteOrderMark(false);
@@ -20,7 +30,9 @@ bool BatchFile::open(const QString &path)
 bool BatchFile::close()
 {
     m_stream.flush();
-    const bool written = m_stream.status() == QTextStream::Ok && m_file.flush();
+    // On the disk before the batch reports it written.
+    const bool written =
+        m_stream.status() == QTextStream::Ok && m_file.flush() && ::fdatasync(int(m_file.handle())) == 0;
     m_file.close();
     return written && m_file.error() == QFileDevice::NoError;
 }

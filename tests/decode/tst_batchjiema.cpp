@@ -13,6 +13,8 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 using Messages = QList<QPair<QString, QString>>;
@@ -230,9 +232,17 @@ private slots:
         QVERIFY(QDir().mkpath(file("logdir/error_log.txt")));
         QCOMPARE(runBatch(file("in"), file("logdir"), "default").last(),
                  (QPair<QString, QString>{"warning", "错误日志写入失败，请检查保存文件夹权限"}));
-        // A log line that cannot be written: the warning, no statistics, no count.
-        QVERIFY(QDir().mkpath(file("full")));
-        QVERIFY(QFile::link("/dev/full", file("full/error_log.txt")));
+        // A log that is not a regular file is refused at once, never opened (a FIFO's open would block).
+        QVERIFY(QDir().mkpath(file("device")) && QFile::link("/dev/full", file("device/error_log.txt")));
+        QVERIFY(QDir().mkpath(file("fifo")) && ::mkfifo(QFile::encodeName(file("fifo/error_log.txt")).constData(), 0644) == 0);
+        for (const char *folder : {"device", "fifo"})
+            QCOMPARE(runBatch(file("in"), file(folder), "default").last(),
+                     (QPair<QString, QString>{"warning", "错误日志写入失败，请检查保存文件夹权限"}));
+        // A log line that cannot be written (a full disk): the warning, no statistics, no count.
+        TestSupport::ScratchDisk disk(file("full"), "256k");
+        if (!disk.mounted())
+            QSKIP("mounting a small file system needs root");
+        QVERIFY(TestSupport::writeBytes(file("full/error_log.txt"), "") && disk.fill());
         const Messages full = runBatch(file("in"), file("full"), "default");
         QCOMPARE(full.last(), (QPair<QString, QString>{"warning", "保存文件写入失败，请检查文件夹权限"}));
         QCOMPARE(full.size(), 2);
