@@ -84,13 +84,12 @@ void BatchCreate::batchStart(QString jiema_path, QString save_path, QString styl
     const Filling::Settings settings = Filling::Settings::fromRecord(record, style, Filling::Caller::Batch);
     const QString extension = Filling::outputExtension(style, settings, Filling::Caller::Batch);
 
-    // Rows are rendered ahead on other cores, their files written beside
-    // their targets, and put in place in row order, each exactly as
+    // Rows are rendered ahead on other cores, their files written and synced
+    // beside their targets, and put in place in row order, each exactly as
     // the row's own write would have been made (a later row of the same name
     // replaces an earlier one; a file the user may not write, a file's mode
-    // and a link are treated alike). A file that replaces another is synced
-    // before it takes its place; the folders' entries are synced once, when
-    // the batch ends.
+    // and a link are treated alike). The folders' entries are synced once,
+    // when the batch ends.
     const auto render = [&](const int &index) {
         Rendered rendered;
         const Row row = rowOf(rows.at(index), index);
@@ -125,12 +124,19 @@ void BatchCreate::batchStart(QString jiema_path, QString save_path, QString styl
             }
         }
     }
+    // Every file counted is on the disk before the batch says so.
     syncFolders(written);
-    errorLog.close();
+    const bool logged = errorLog.close();
     // A stop, even one asked after the last row, ends the batch silently.
     if (stopRequested()) {
         deleteLater();
         return;
+    }
+    // The rows it could not make would be lost with the log: the page says
+    // so instead of pointing there. The codes made are counted all the same.
+    if (!logged) {
+        addCacheCounter(QLatin1String(StateFile::CreateCounter), successes);
+        return warn("错误日志写入失败，请检查保存文件夹权限");
     }
 
     emit returnResult(QStringLiteral("success"),

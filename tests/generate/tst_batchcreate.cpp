@@ -7,12 +7,14 @@
 #include "testsupport.h"
 
 #include <QDir>
+#include <QMap>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QTextCodec>
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -205,6 +207,92 @@ private slots:
                  (QStringList{"error_log.txt", "r0.png", "r1.png", "r2.png"}));
         QCOMPARE(decoded(file("out/r2.png")), QStringLiteral("row 2"));
         QVERIFY(!QFile::exists(file("qrcode_create.cache")));
+    }
+
+    void namesThatLeadNowhere()
+    {
+        // Rows named like a link loop, a link chain to a missing file, a FIFO, and a name of 255 bytes made
+        // twice: the loop and the FIFO are error rows found at once, the chain's file is made behind its
+        // links, the long name is replaced, and the batch ends as any other. In a child process, so that a
+        // batch that blocks fails instead of hanging the suite.
+        const QString longName = QString(251, 'n') + ".png";
+        QVERIFY(QDir().mkpath(file("out")) && QFile::link("loop.png", file("out/loop.png")));
+        QVERIFY(QFile::link("mid.png", file("out/chain.png")) && QFile::link("made.png", file("out/mid.png")));
+        QVERIFY(::mkfifo(QFile::encodeName(file("out/fifo.png")).constData(), 0644) == 0);
+        QVERIFY(TestSupport::writeBytes(file("d.csv"), "name,text\nloop,1\nchain,2\nfifo,3\n" + longName.left(251).toUtf8()
+                                                           + ",4\n" + longName.left(251).toUtf8() + ",5\nafter,6\n"));
+        const QString messagesFile = file("messages.txt");
+        QVERIFY(TestSupport::finishesWithin(60, [&] {
+            QStringList seen;
+            for (const auto &message : runBatch(file("d.csv"), file("out"), "pro", 8))
+                seen << message.first + " " + message.second;
+            return writeTextFile(messagesFile, seen.join("\n"), false);
+        }));
+        const QStringList seen = text(messagesFile).split("\n");
+        QCOMPARE(seen.size(), 9);
+        QCOMPARE(seen.value(6), QStringLiteral("success 生成统计：成功 4 个， 错误：2 个（在保存路径查看错误信息）"));
+        QCOMPARE(text(file("out/error_log.txt")), QStringLiteral("loop,1\nfifo,3\n"));
+        QCOMPARE(decoded(file("out/made.png")), QStringLiteral("2"));
+        QCOMPARE(decoded(file("out/" + longName)), QStringLiteral("5"));
+        QCOMPARE(readTextFile(file("qrcode_create.cache")), QStringLiteral("4"));
+        for (const char *link : {"loop.png", "chain.png", "mid.png"})
+            QVERIFY2(QFileInfo(file("out/") + link).isSymLink(), link);
+        struct stat fifo;
+        QVERIFY(::lstat(QFile::encodeName(file("out/fifo.png")).constData(), &fifo) == 0 && S_ISFIFO(fifo.st_mode));
+        QCOMPARE(QDir(file("out")).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                             QDir::Name),
+                 (QStringList{"after.png", "chain.png", "error_log.txt", "fifo.png", "loop.png", "made.png", "mid.png",
+                              longName}));
+    }
+
+    void codesOnDiskWhenTheBatchReports()
+    {
+        // A crash right after "成功" (the file system stopped without writing out what it held in memory,
+        // then mounted again): every code counted is there whole, the new ones and one that replaced an
+        // old file, and the log too.
+        TestSupport::ScratchDisk disk(file("disk"), "64M", TestSupport::ScratchDisk::Ext4);
+        if (!disk.mounted())
+            QSKIP("a loop-mounted file system needs root and a loop device");
+        QByteArray rows = "name,text\n";
+        for (int i = 0; i < 300; ++i)
+            rows += "c" + QByteArray::number(i) + ",code " + QByteArray::number(i) + "\n";
+        QVERIFY(TestSupport::writeBytes(file("d.csv"), rows + ",\n"));
+        QVERIFY(QDir().mkpath(file("disk/out")) && TestSupport::writeBytes(file("disk/out/c7.png"), "an old code"));
+        ::sync();
+        const Messages messages = runBatch(file("d.csv"), file("disk/out"), "pro", 8);
+        QCOMPARE(messages.value(301).second, QStringLiteral("生成统计：成功 300 个， 错误：1 个（在保存路径查看错误信息）"));
+        QMap<QString, QByteArray> made;
+        for (const QString &name : QDir(file("disk/out")).entryList(QDir::Files))
+            made[name] = TestSupport::readBytes(file("disk/out/" + name));
+        QCOMPARE(made.size(), 301);
+        QVERIFY(disk.crashAndRemount());
+        for (auto it = made.cbegin(); it != made.cend(); ++it)
+            QVERIFY2(TestSupport::readBytes(file("disk/out/" + it.key())) == it.value(), qPrintable(it.key()));
+        QCOMPARE(made.value("error_log.txt"), QByteArray(",\n"));
+        QCOMPARE(decoded(file("disk/out/c7.png")), QStringLiteral("code 7"));
+        QCOMPARE(decoded(file("disk/out/c299.png")), QStringLiteral("code 299"));
+    }
+
+    void aFullDiskIsToldNotPointedAt()
+    {
+        // A batch into a disk that fills up: the rows that did not fit cannot be logged either, so the page
+        // says so in its own words instead of pointing at a log that lacks them; the codes made are counted.
+        TestSupport::ScratchDisk disk(file("disk"), "1M");
+        if (!disk.mounted())
+            QSKIP("mounting a small file system needs root");
+        QByteArray rows = "name,text\n";
+        for (int i = 0; i < 600; ++i)
+            rows += "row" + QByteArray::number(i) + ",https://www.vopa.example/" + QByteArray::number(i) + "\n";
+        QVERIFY(TestSupport::writeBytes(file("d.csv"), rows));
+        QVERIFY(QDir().mkpath(file("disk/out")) && disk.fill());
+        QFile filler(file("disk/.filler"));
+        QVERIFY(filler.resize(filler.size() - 48 * 1024));
+        const Messages messages = runBatch(file("d.csv"), file("disk/out"), "pro");
+        QCOMPARE(messages.size(), 601);
+        QCOMPARE(messages.last(), qMakePair(QStringLiteral("warning"), QStringLiteral("错误日志写入失败，请检查保存文件夹权限")));
+        const int made = QDir(file("disk/out")).entryList({"*.png"}, QDir::Files).size();
+        QVERIFY2(made > 0 && made < 600, qPrintable(QString::number(made)));
+        QCOMPARE(readTextFile(file("qrcode_create.cache")), QString::number(made));
     }
 
     void everyStyleAndFormat()

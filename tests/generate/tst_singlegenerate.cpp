@@ -151,6 +151,14 @@ private slots:
         QCOMPARE(m_page.requests.last().directory, m_page.home() + "/Pictures/A01.png");
         QVERIFY(m_page.messages.isEmpty());
 
+        // Onto a link that loops: the message, and the link stays.
+        QVERIFY(QFile::link("loop.png", m_page.file("loop.png")));
+        m_page.answers << m_page.file("loop.png");
+        ui->saveQrcodeButton->click();
+        QCOMPARE(m_page.messages, QStringList{QStringLiteral("保存失败，请重试")});
+        QVERIFY(QFileInfo(m_page.file("loop.png")).isSymLink());
+        m_page.messages.clear();
+
         // The last output gone: the copy fails with the message.
         QVERIFY(QFile::remove(m_page.file("qrencode.png")));
         m_page.answers << m_page.file("again.png");
