@@ -84,12 +84,13 @@ void BatchCreate::batchStart(QString jiema_path, QString save_path, QString styl
     const Filling::Settings settings = Filling::Settings::fromRecord(record, style, Filling::Caller::Batch);
     const QString extension = Filling::outputExtension(style, settings, Filling::Caller::Batch);
 
-    // Rows are rendered ahead on other cores, their files written and synced
-    // beside their targets, and put in place in row order, each exactly as
-    // the row's own write would have been made (a later row of the same name
+    // Rows are rendered ahead on other cores, their files written beside
+    // their targets, and put in place in row order, each exactly as the
+    // row's own write would have been made (a later row of the same name
     // replaces an earlier one; a file the user may not write, a file's mode
-    // and a link are treated alike). The folders' entries are synced once,
-    // when the batch ends.
+    // and a link are treated alike). A file that replaces another is synced
+    // before it takes its place; the new ones are synced with their file
+    // system, once, when the batch ends.
     const auto render = [&](const int &index) {
         Rendered rendered;
         const Row row = rowOf(rows.at(index), index);
@@ -105,7 +106,7 @@ void BatchCreate::batchStart(QString jiema_path, QString save_path, QString styl
     // The styles painted at 50 pixels a module hold a large canvas each.
     const bool largeCanvas = style != QLatin1String("pro") && style != QLatin1String("svg");
     const int threads = largeCanvas ? qMin(lookAhead(), 4) : lookAhead();
-    QSet<QString> written; // folders whose entries changed
+    PendingSync written; // the file systems of the new files
     {
         AheadQueue<int, Rendered> queue(threads, 2 * threads, render);
         for (int i = 1; i < rows.size(); ++i)
@@ -125,7 +126,7 @@ void BatchCreate::batchStart(QString jiema_path, QString save_path, QString styl
         }
     }
     // Every file counted is on the disk before the batch says so.
-    syncFolders(written);
+    const bool synced = written.sync();
     const bool logged = errorLog.close();
     // A stop, even one asked after the last row, ends the batch silently.
     if (stopRequested()) {
@@ -138,6 +139,9 @@ void BatchCreate::batchStart(QString jiema_path, QString save_path, QString styl
         addCacheCounter(QLatin1String(StateFile::CreateCounter), successes);
         return warn("错误日志写入失败，请检查保存文件夹权限");
     }
+    // The disk lost some of the codes while writing them out.
+    if (!synced)
+        return warn("保存文件写入失败，请检查文件夹权限");
 
     emit returnResult(QStringLiteral("success"),
                       QStringLiteral("生成统计：成功 %1 个， 错误：%2 个（在保存路径查看错误信息）").arg(successes).arg(errors));

@@ -7,6 +7,8 @@
 #include <climits>
 #include <cstdio>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/xattr.h>
@@ -88,35 +90,6 @@ bool unnamedFilesNameable()
     return nameable && t_unnamedFiles;
 }
 
-// The path of the folder open as `fd`; empty when it has none (gone, or no /proc).
-QByteArray folderPath(int fd)
-{
-    QByteArray path(PATH_MAX, '\0');
-    const ssize_t n = ::readlink(descriptorPath(fd).constData(), path.data(), size_t(path.size()));
-    if (n <= 0 || n >= path.size() || path.at(0) != '/')
-        return QByteArray();
-    path.truncate(int(n));
-    return path.endsWith(" (deleted)") ? QByteArray() : path;
-}
-
-// Where a world-writable sticky folder (a /tmp) holds a link that neither
-// the user nor the folder's owner owns, the system refuses to follow it when
-// fs.protected_symlinks is on, so that nobody can lead another's writes
-// astray; so do we.
-bool mayFollow(int folder, const struct stat &link)
-{
-    static const bool guarded = [] {
-        QFile setting(QStringLiteral("/proc/sys/fs/protected_symlinks"));
-        return setting.open(QIODevice::ReadOnly) && setting.read(1) != "0";
-    }();
-    if (!guarded || link.st_uid == ::geteuid())
-        return true;
-    struct stat shared;
-    if (::fstat(folder, &shared) != 0)
-        return false;
-    return !((shared.st_mode & S_ISVTX) && (shared.st_mode & S_IWOTH)) || shared.st_uid == link.st_uid;
-}
-
 bool readLink(int folder, const QByteArray &name, QByteArray *target)
 {
     QByteArray buffer(256, '\0');
@@ -141,8 +114,10 @@ bool readLink(int folder, const QByteArray &name, QByteArray *target)
 // limit on a name's length however long `name` is ("." + name + "." + 6).
 QByteArray hiddenName(int folder, const QByteArray &name)
 {
-    const long limit = ::fpathconf(folder, _PC_NAME_MAX);
-    int keep = qMin(name.size(), int(limit > 8 ? limit : 255) - 8);
+    // Some file systems count their limit in characters (FAT: 1530 bytes
+    // "allowed"), which bytes of 255 always meet.
+    const long limit = qBound(9L, ::fpathconf(folder, _PC_NAME_MAX), 255L);
+    int keep = qMin(name.size(), int(limit) - 8);
     // Whole characters: a cut UTF-8 sequence would show as garbage in a listing.
     while (keep > 0 && keep < name.size() && (uchar(name.at(keep)) & 0xC0) == 0x80)
         --keep;
@@ -157,21 +132,35 @@ bool hasAttributes(int fd)
 }
 
 // The new contents written into the file itself, for a file a rename cannot
-// replace. The room they need beyond the old contents is reserved first, so
-// that a full disk refuses before a byte is overwritten.
-bool writeInto(int file, const QByteArray &bytes, off_t oldSize)
+// replace. The room they need is reserved first, holes in the old contents
+// included, so that a full disk refuses before a byte is overwritten. A
+// copy-on-write file system writes even an overwrite into new room: there
+// all of it must be free.
+bool writeInto(int file, const QByteArray &bytes)
 {
     const off_t size = bytes.size();
-    if (size > oldSize && ::fallocate(file, FALLOC_FL_KEEP_SIZE, oldSize, size - oldSize) != 0) {
-        if (errno != EOPNOTSUPP && errno != ENOSYS)
-            return false;
-        // A file system that cannot reserve: the room must at least be free.
-        struct statfs room;
-        if (::fstatfs(file, &room) != 0 || qint64(room.f_bavail) * qint64(room.f_bsize) < qint64(size - oldSize))
-            return false;
-    }
-    return ::lseek(file, 0, SEEK_SET) == 0 && writeAll(file, bytes) && (size >= oldSize || ::ftruncate(file, size) == 0)
+    struct statfs room;
+    if (::fstatfs(file, &room) != 0)
+        return false;
+    const qint64 free = qint64(room.f_bavail) * qint64(room.f_bsize);
+    if (size > 0 && ::fallocate(file, FALLOC_FL_KEEP_SIZE, 0, size) != 0
+        && (errno != EOPNOTSUPP || free < size))
+        return false;
+    constexpr unsigned long CopyOnWrite = 0x9123683E; // Btrfs
+    if (static_cast<unsigned long>(room.f_type) == CopyOnWrite && free < size)
+        return false;
+    return ::lseek(file, 0, SEEK_SET) == 0 && writeAll(file, bytes) && ::ftruncate(file, size) == 0
            && ::fsync(file) == 0;
+}
+
+// A folder whose entries may only be added (append-only, or immutable): a
+// name linked there for a rename could never be removed again.
+bool entriesFixed(int folder)
+{
+    const Fd readable(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    int flags = 0;
+    return readable && ::ioctl(readable.get(), FS_IOC_GETFLAGS, &flags) == 0
+           && (flags & (FS_APPEND_FL | FS_IMMUTABLE_FL)) != 0;
 }
 
 // Where this thread's writes are held, when they are.
@@ -218,10 +207,6 @@ bool FileReplacement::resolve(const QByteArray &path, Target *target)
                 errno = ELOOP;
                 return false;
             }
-            if (!mayFollow(dir.get(), status)) {
-                errno = EACCES;
-                return false;
-            }
             if (!readLink(dir.get(), name, &current))
                 return false;
             // A relative link is read in the folder that really holds it.
@@ -237,7 +222,8 @@ bool FileReplacement::resolve(const QByteArray &path, Target *target)
     }
 }
 
-FileReplacement::FileReplacement(const QString &path, const QByteArray &bytes) : m_path(path), m_bytes(bytes)
+FileReplacement::FileReplacement(const QString &path, const QByteArray &bytes, Sync sync)
+    : m_path(path), m_bytes(bytes), m_sync(sync)
 {
     Target target;
     if (!path.isEmpty() && resolve(QFile::encodeName(path), &target)
@@ -247,7 +233,8 @@ FileReplacement::FileReplacement(const QString &path, const QByteArray &bytes) :
 
 FileReplacement::FileReplacement(FileReplacement &&other) noexcept
     : m_path(std::move(other.m_path)), m_bytes(std::move(other.m_bytes)), m_folder(other.m_folder), m_fd(other.m_fd),
-      m_hidden(std::move(other.m_hidden)), m_forNewFile(other.m_forNewFile)
+      m_hidden(std::move(other.m_hidden)), m_sync(other.m_sync), m_synced(other.m_synced),
+      m_forNewFile(other.m_forNewFile)
 {
     other.m_folder = -1;
     other.m_fd = -1;
@@ -263,6 +250,8 @@ FileReplacement &FileReplacement::operator=(FileReplacement &&other) noexcept
         m_folder = other.m_folder;
         m_fd = other.m_fd;
         m_hidden = std::move(other.m_hidden);
+        m_sync = other.m_sync;
+        m_synced = other.m_synced;
         m_forNewFile = other.m_forNewFile;
         other.m_folder = -1;
         other.m_fd = -1;
@@ -323,8 +312,10 @@ int FileReplacement::prepare(const Target &target, bool newFile)
     if (!file)
         return folder ? EEXIST : errno;
     // On the disk before its name is made: a crash leaves the old file or
-    // the new one, never an empty one.
-    if (!writeAll(file.get(), m_bytes) || ::fdatasync(file.get()) != 0) {
+    // the new one, never an empty one. A batch syncs its new files later,
+    // all at once.
+    const bool sync = m_sync == Sync::Each || !newFile;
+    if (!writeAll(file.get(), m_bytes) || (sync && ::fdatasync(file.get()) != 0)) {
         const int error = errno;
         if (!hidden.isEmpty())
             ::unlinkat(folder.get(), hidden.constData(), 0);
@@ -333,25 +324,30 @@ int FileReplacement::prepare(const Target &target, bool newFile)
     m_folder = folder.release();
     m_fd = file.release();
     m_hidden = hidden;
+    m_synced = sync;
     m_forNewFile = newFile;
     return 0;
 }
 
-bool FileReplacement::placed(const Target &target, QSet<QString> *foldersToSync)
+bool FileReplacement::placed(const Target &target, PendingSync *later)
 {
-    Fd folder(::openat(target.folder.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    const QByteArray path = folder ? folderPath(folder.get()) : QByteArray();
-    if (foldersToSync && !path.isEmpty()) {
-        foldersToSync->insert(QFile::decodeName(path));
+    if (later) {
+        later->add(m_fd);
         return true;
     }
+    Fd folder(::openat(target.folder.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     // A folder the user may not read: on a journaled file system the file's
     // own sync carries its new name.
     return ::fsync(folder ? folder.get() : m_fd) == 0;
 }
 
-FileReplacement::Outcome FileReplacement::placeNew(const Target &target, QSet<QString> *foldersToSync)
+FileReplacement::Outcome FileReplacement::placeNew(const Target &target, PendingSync *later)
 {
+    if (!m_synced && !later) {
+        if (::fdatasync(m_fd) != 0)
+            return Outcome::Failed;
+        m_synced = true;
+    }
     // Named in place without replacing anything: a name made meanwhile is
     // left to the next try, which replaces it as any other.
     int result = -1;
@@ -372,12 +368,18 @@ FileReplacement::Outcome FileReplacement::placeNew(const Target &target, QSet<QS
         if (result == 0)
             m_hidden.clear();
     }
+    if (result != 0 && errno == EXDEV) {
+        // The folder is the same but reached through another mount by now:
+        // made again there.
+        discard();
+        return Outcome::Again;
+    }
     if (result != 0)
         return errno == EEXIST ? Outcome::Again : Outcome::Failed;
-    return placed(target, foldersToSync) ? Outcome::Done : Outcome::Failed;
+    return placed(target, later) ? Outcome::Done : Outcome::Failed;
 }
 
-FileReplacement::Outcome FileReplacement::replace(const Target &target, int file, QSet<QString> *foldersToSync)
+FileReplacement::Outcome FileReplacement::replace(const Target &target, int file, PendingSync *later)
 {
     // A rename puts the new file in place only where it is in every way the
     // old one but its bytes.
@@ -396,8 +398,11 @@ FileReplacement::Outcome FileReplacement::replace(const Target &target, int file
         return Outcome::Failed;
     if ((made.st_uid != old.st_uid || made.st_gid != old.st_gid) && ::fchown(m_fd, old.st_uid, old.st_gid) != 0)
         return Outcome::InPlace;
-    // After the owner: a change of owner clears the set-id bits.
-    if (::fchmod(m_fd, old.st_mode & 07777) != 0)
+    // After the owner: a change of owner clears the set-id bits. A file
+    // system that keeps no modes (FAT through FUSE) loses none by a rename.
+    if (::fchmod(m_fd, old.st_mode & 07777) != 0 && errno != ENOSYS && errno != EOPNOTSUPP)
+        return Outcome::InPlace;
+    if (m_hidden.isEmpty() && entriesFixed(m_folder))
         return Outcome::InPlace;
     for (int attempt = 0; m_hidden.isEmpty() && attempt < 16; ++attempt) {
         const QByteArray hidden = hiddenName(m_folder, target.name);
@@ -409,15 +414,20 @@ FileReplacement::Outcome FileReplacement::replace(const Target &target, int file
     if (m_hidden.isEmpty())
         return Outcome::Failed;
     if (::renameat(m_folder, m_hidden.constData(), target.folder.get(), target.name.constData()) != 0) {
-        // A sticky folder, or a guard of the system's, that lets the user
-        // write the file but not replace it.
-        return errno == EPERM || errno == EACCES ? Outcome::InPlace : Outcome::Failed;
+        const int error = errno;
+        if (error == EXDEV) {
+            discard();
+            return Outcome::Again;
+        }
+        // A sticky folder or a guard of the system's that lets the user write
+        // the file but not replace it; a file mounted over the name.
+        return error == EPERM || error == EACCES || error == EBUSY ? Outcome::InPlace : Outcome::Failed;
     }
     m_hidden.clear();
-    return placed(target, foldersToSync) ? Outcome::Done : Outcome::Failed;
+    return placed(target, later) ? Outcome::Done : Outcome::Failed;
 }
 
-bool FileReplacement::commit(QSet<QString> *foldersToSync)
+bool FileReplacement::commit(PendingSync *later)
 {
     const QByteArray path = QFile::encodeName(m_path);
     Outcome outcome = Outcome::Failed;
@@ -427,11 +437,19 @@ bool FileReplacement::commit(QSet<QString> *foldersToSync)
         if (!resolve(path, &target) || (target.exists && !S_ISREG(target.status.st_mode)))
             break;
         if (!target.exists) {
+            // The system's own walk to the missing name: it counts the links of
+            // the folder parts and of the name together, and guards links in
+            // shared folders (fs.protected_symlinks); a name it would not
+            // follow to its end is not made.
+            if (Fd(::open(path.constData(), O_PATH | O_CLOEXEC)))
+                continue;
+            if (errno != ENOENT)
+                break;
             if (!preparedFor(target, true))
                 prepare(target, true);
             if (m_fd < 0)
                 break;
-            outcome = placeNew(target, foldersToSync);
+            outcome = placeNew(target, later);
             if (outcome == Outcome::Again)
                 continue;
             break;
@@ -450,10 +468,10 @@ bool FileReplacement::commit(QSet<QString> *foldersToSync)
             break;
         if (!sameFile(opened, target.status))
             continue;
-        outcome = replace(target, file.get(), foldersToSync);
+        outcome = replace(target, file.get(), later);
         if (outcome == Outcome::InPlace) {
             discard();
-            outcome = writeInto(file.get(), m_bytes, opened.st_size) ? Outcome::Done : Outcome::Failed;
+            outcome = writeInto(file.get(), m_bytes) ? Outcome::Done : Outcome::Failed;
         }
         break;
     }
@@ -461,13 +479,30 @@ bool FileReplacement::commit(QSet<QString> *foldersToSync)
     return outcome == Outcome::Done;
 }
 
-bool syncFolders(const QSet<QString> &folders)
+PendingSync::~PendingSync()
+{
+    for (const auto &kept : m_kept)
+        ::close(kept.second);
+}
+
+void PendingSync::add(int fd)
+{
+    struct stat status;
+    if (::fstat(fd, &status) != 0)
+        return;
+    for (const auto &kept : m_kept)
+        if (kept.first == status.st_dev)
+            return;
+    const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (copy >= 0)
+        m_kept.emplace_back(status.st_dev, copy);
+}
+
+bool PendingSync::sync()
 {
     bool synced = true;
-    for (const QString &folder : folders) {
-        const Fd fd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        synced = fd && ::fsync(fd.get()) == 0 && synced;
-    }
+    for (const auto &kept : m_kept)
+        synced = ::syncfs(kept.second) == 0 && synced;
     return synced;
 }
 
@@ -480,10 +515,10 @@ bool holdingWrites(HeldWrites *writes, const std::function<bool()> &work)
     return result;
 }
 
-bool makeHeldWrites(HeldWrites &writes, QSet<QString> *foldersToSync)
+bool makeHeldWrites(HeldWrites &writes, PendingSync *later)
 {
     for (FileReplacement &write : writes)
-        if (!write.commit(foldersToSync))
+        if (!write.commit(later))
             return false;
     return true;
 }
@@ -493,7 +528,7 @@ bool replaceFileContents(const QString &path, const QByteArray &bytes)
     if (path.isEmpty())
         return false;
     if (t_heldWrites) {
-        t_heldWrites->emplace_back(path, bytes);
+        t_heldWrites->emplace_back(path, bytes, FileReplacement::Sync::WhenReplacing);
         return true;
     }
     return FileReplacement(path, bytes).commit();
@@ -518,5 +553,12 @@ int openForAppend(const QString &path)
 bool appendToFile(const QString &path, const QByteArray &bytes)
 {
     const Fd file(openForAppend(path));
-    return file && writeAll(file.get(), bytes) && ::fdatasync(file.get()) == 0;
+    struct stat status;
+    if (!file || ::fstat(file.get(), &status) != 0)
+        return false;
+    // Reserved first, so that a full disk adds nothing rather than a part.
+    if (!bytes.isEmpty() && ::fallocate(file.get(), FALLOC_FL_KEEP_SIZE, status.st_size, bytes.size()) != 0
+        && errno != EOPNOTSUPP)
+        return false;
+    return writeAll(file.get(), bytes) && ::fdatasync(file.get()) == 0;
 }

@@ -11,43 +11,77 @@
 // - A file the system would not open for writing is refused.
 // - The old contents are never lost. The new ones are written and synced
 //   beside the file, then put in its place by a rename. Where the folder
-//   forbids that, or a rename would change what the file is (another owner
-//   or group, a second hard link, an access list or other extended
-//   attributes), they are written into the file itself once the space they
-//   need is reserved, so a full disk refuses before anything is overwritten.
+//   forbids that (no new names there, a sticky folder, an append-only one,
+//   a file mounted over the name), or a rename would change what the file is
+//   (another owner or group, a second hard link, an access list or other
+//   extended attributes), they are written into the file itself once the
+//   room they need is reserved, so a full disk refuses before anything is
+//   overwritten (a crash during such a write can leave it half made).
 // - A replaced file keeps its owner, group, mode, links and access list; a
 //   new file gets what open(name, O_CREAT, 0666) would give it.
 // - What is reported as written is on disk: a file's data is synced before
-//   its name is made, and its folder's entry before the write returns (or,
-//   in a batch, before the batch reports; see syncFolders()).
+//   its name is made, and its folder's entry before the write returns. A
+//   batch may leave its new files to one sync of their file system at its
+//   end (PendingSync), before it reports them; a file that replaces another
+//   is always synced before it takes its place.
 #ifndef VOPA_FILEWRITE_H
 #define VOPA_FILEWRITE_H
 
 #include <QByteArray>
-#include <QSet>
 #include <QString>
 #include <functional>
+#include <sys/types.h>
+#include <utility>
 #include <vector>
 
-// Puts `bytes` in the place of the file `path` names; false, with the old
-// file as it was, when any step fails.
+// Puts `bytes` in the place of the file `path` names; false when any step
+// fails: the old file as it was, unless only the sync of its folder's entry
+// failed after the new contents took its place.
 bool replaceFileContents(const QString &path, const QByteArray &bytes);
 
 // Opens the file `path` names for appending (created with 0666 less the
 // umask when missing); -1 for a name that is not a regular file, without
 // blocking on it, or one that cannot be opened. The caller closes it.
 int openForAppend(const QString &path);
-// Appends the bytes and syncs them; false when any of it was not written.
+// Appends the bytes, all or none (the room reserved first), and syncs them;
+// false when they were not written.
 bool appendToFile(const QString &path, const QByteArray &bytes);
+
+// The file systems a batch has put files on, synced once when it ends: one
+// sync of a file system costs less than a sync of every file (which waits
+// for a journal commit each).
+class PendingSync
+{
+public:
+    PendingSync() = default;
+    PendingSync(const PendingSync &) = delete;
+    PendingSync &operator=(const PendingSync &) = delete;
+    ~PendingSync();
+    // Keeps a descriptor on the file system `fd` is on, the first of each:
+    // kept from before the batch's files are written out, it sees every
+    // failure to write them.
+    void add(int fd);
+    // Syncs every file system added; false when one reports a lost write.
+    bool sync();
+    int fileSystems() const { return int(m_kept.size()); }
+
+private:
+    std::vector<std::pair<dev_t, int>> m_kept;
+};
 
 // A file's new contents made ahead, on any thread, beside the file the name
 // leads to, and put in place later. One never put in place leaves nothing
-// behind, not even when the program is killed (where the file system makes
-// unnamed files; elsewhere a hidden ".NAME.XXXXXX" file stays beside it).
+// behind, not even when the program is killed, where the file system makes
+// unnamed files; elsewhere, and for the instant of a rename over an old
+// file, a hidden ".NAME.XXXXXX" file (the name cut to fit) is left by a kill.
 class FileReplacement
 {
 public:
-    FileReplacement(const QString &path, const QByteArray &bytes);
+    // Each: the new contents are synced as they are made. WhenReplacing: only
+    // when they replace a file; a new file is synced when it is put in place
+    // without a PendingSync, or by that PendingSync.
+    enum class Sync { Each, WhenReplacing };
+    FileReplacement(const QString &path, const QByteArray &bytes, Sync sync = Sync::Each);
     FileReplacement(FileReplacement &&other) noexcept;
     FileReplacement &operator=(FileReplacement &&other) noexcept;
     FileReplacement(const FileReplacement &) = delete;
@@ -55,10 +89,9 @@ public:
     ~FileReplacement();
 
     // Puts the contents in place exactly as replaceFileContents would at this
-    // moment, wherever the name leads by now. The folder's entry is synced
-    // at once, or, when `foldersToSync` is given, the folder is added to it
-    // for one syncFolders() after many.
-    bool commit(QSet<QString> *foldersToSync = nullptr);
+    // moment, wherever the name leads by now. The folder's entry (and a new
+    // file's data) is synced at once, or, with `later`, left to it.
+    bool commit(PendingSync *later = nullptr);
 
     // New files of this thread start unnamed where the file system allows
     // (true, the default), or under a hidden name beside their target, as
@@ -72,9 +105,9 @@ private:
     bool preparedFor(const Target &target, bool newFile) const;
     // 0, or the errno of the step that failed.
     int prepare(const Target &target, bool newFile);
-    Outcome placeNew(const Target &target, QSet<QString> *foldersToSync);
-    Outcome replace(const Target &target, int file, QSet<QString> *foldersToSync);
-    bool placed(const Target &target, QSet<QString> *foldersToSync);
+    Outcome placeNew(const Target &target, PendingSync *later);
+    Outcome replace(const Target &target, int file, PendingSync *later);
+    bool placed(const Target &target, PendingSync *later);
     void discard();
 
     QString m_path;
@@ -82,19 +115,20 @@ private:
     int m_folder = -1;   // where the new file was made
     int m_fd = -1;       // the new file, its data synced
     QByteArray m_hidden; // its name in m_folder, when it has one
+    Sync m_sync = Sync::Each;
+    bool m_synced = false; // the new file's data is on the disk
     bool m_forNewFile = false;
 };
 
 using HeldWrites = std::vector<FileReplacement>;
 // Runs `work` with every replaceFileContents of this thread prepared into
-// `writes` instead of made (each counts as done), and returns what `work`
-// returns. Work done ahead of its turn is kept this way until its turn.
+// `writes` instead of made (each counts as done; a new file's data is left
+// to be synced later), and returns what `work` returns. Work done ahead of
+// its turn is kept this way until its turn.
 bool holdingWrites(HeldWrites *writes, const std::function<bool()> &work);
 // Makes held writes in order, each as replaceFileContents makes it, so that
 // a held write fails and succeeds exactly where the write itself would;
-// false at the first that fails. Folders are synced as commit() says.
-bool makeHeldWrites(HeldWrites &writes, QSet<QString> *foldersToSync = nullptr);
-// Brings the folders' entries to the disk; false when one could not be.
-bool syncFolders(const QSet<QString> &folders);
+// false at the first that fails. Synced as commit() says.
+bool makeHeldWrites(HeldWrites &writes, PendingSync *later = nullptr);
 
 #endif
