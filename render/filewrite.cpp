@@ -142,12 +142,12 @@ bool writeInto(int file, const QByteArray &bytes)
     struct statfs room;
     if (::fstatfs(file, &room) != 0)
         return false;
-    const qint64 free = qint64(room.f_bavail) * qint64(room.f_bsize);
+    const qint64 available = qint64(room.f_bavail) * qint64(room.f_bsize);
     if (size > 0 && ::fallocate(file, FALLOC_FL_KEEP_SIZE, 0, size) != 0
-        && (errno != EOPNOTSUPP || free < size))
+        && (errno != EOPNOTSUPP || available < size))
         return false;
     constexpr unsigned long CopyOnWrite = 0x9123683E; // Btrfs
-    if (static_cast<unsigned long>(room.f_type) == CopyOnWrite && free < size)
+    if (static_cast<unsigned long>(room.f_type) == CopyOnWrite && available < size)
         return false;
     return ::lseek(file, 0, SEEK_SET) == 0 && writeAll(file, bytes) && ::ftruncate(file, size) == 0
            && ::fsync(file) == 0;
