@@ -16,7 +16,6 @@ namespace {
 
 const char kSourceMissing[] = "你选择的文件夹不存在";
 const char kResultsFolderFailed[] = "保存文件夹不存在并且创建失败";
-const char kResultFileFailed[] = "保存文件写入失败，请检查文件夹权限";
 const char kErrorLogFailed[] = "错误日志写入失败，请检查保存文件夹权限";
 
 QString decodeFile(const QString &path)
@@ -124,7 +123,7 @@ void BatchJiema::batchStart(QString jiema_path, QString save_path, QString csv_p
 
         BatchFile results;
         if (!results.open(save_path + QLatin1Char('/') + listing.resultName))
-            return warn(kResultFileFailed);
+            return warn(WriteFailed);
         BatchFile errorLog;
         if (!errorLog.open(save_path + QStringLiteral("/error_log.txt")))
             return warn(kErrorLogFailed);
@@ -153,7 +152,7 @@ void BatchJiema::batchStart(QString jiema_path, QString save_path, QString csv_p
         }
         const bool resultsWritten = results.close();
         if (!errorLog.close() || !resultsWritten)
-            return warn(kResultFileFailed);
+            return warn(WriteFailed);
     }
     if (stopRequested()) {
         deleteLater();

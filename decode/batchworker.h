@@ -45,6 +45,8 @@ signals:
     void returnResult(QString type, QString message);
 
 protected:
+    // The warning of a batch whose files the disk did not take.
+    static const char WriteFailed[];
     bool stopRequested() const { return m_stop->loadRelaxed() != 0; }
     int lookAhead() const { return m_lookAhead; }
 

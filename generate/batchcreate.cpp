@@ -141,7 +141,7 @@ void BatchCreate::batchStart(QString jiema_path, QString save_path, QString styl
     }
     // The disk lost some of the codes while writing them out.
     if (!synced)
-        return warn("保存文件写入失败，请检查文件夹权限");
+        return warn(WriteFailed);
 
     emit returnResult(QStringLiteral("success"),
                       QStringLiteral("生成统计：成功 %1 个， 错误：%2 个（在保存路径查看错误信息）").arg(successes).arg(errors));
