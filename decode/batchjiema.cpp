@@ -16,7 +16,6 @@ namespace {
 
 const char kSourceMissing[] = "你选择的文件夹不存在";
 const char kResultsFolderFailed[] = "保存文件夹不存在并且创建失败";
-const char kErrorLogFailed[] = "错误日志写入失败，请检查保存文件夹权限";
 
 QString decodeFile(const QString &path)
 {
@@ -126,7 +125,7 @@ void BatchJiema::batchStart(QString jiema_path, QString save_path, QString csv_p
             return warn(WriteFailed);
         BatchFile errorLog;
         if (!errorLog.open(save_path + QStringLiteral("/error_log.txt")))
-            return warn(kErrorLogFailed);
+            return warn(ErrorLogFailed);
         if (listing.folderFile)
             results.writeLine(QStringLiteral("文件名,二维码内容 "));
         for (const QString &name : names) {

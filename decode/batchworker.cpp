@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 const char BatchWorker::WriteFailed[] = "保存文件写入失败，请检查文件夹权限";
+const char BatchWorker::ErrorLogFailed[] = "错误日志写入失败，请检查保存文件夹权限";
 
 BatchWorker::BatchWorker(QObject *parent) : QObject(parent), m_lookAhead(qBound(1, QThread::idealThreadCount(), 8))
 {

@@ -45,8 +45,10 @@ signals:
     void returnResult(QString type, QString message);
 
 protected:
-    // The warning of a batch whose files the disk did not take.
+    // The warning of a batch whose files the disk did not take, and of one
+    // whose error log cannot be written.
     static const char WriteFailed[];
+    static const char ErrorLogFailed[];
     bool stopRequested() const { return m_stop->loadRelaxed() != 0; }
     int lookAhead() const { return m_lookAhead; }
 

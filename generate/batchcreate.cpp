@@ -75,7 +75,7 @@ void BatchCreate::batchStart(QString jiema_path, QString save_path, QString styl
     clock.start();
     BatchFile errorLog;
     if (!errorLog.open(save_path + QStringLiteral("/error_log.txt")))
-        return warn("错误日志写入失败，请检查保存文件夹权限");
+        return warn(ErrorLogFailed);
 
     const StyleCatalogue::Style *catalogued = StyleCatalogue::find(style);
     const StyleRecord::Read record =
@@ -137,7 +137,7 @@ void BatchCreate::batchStart(QString jiema_path, QString save_path, QString styl
     // so instead of pointing there. The codes made are counted all the same.
     if (!logged) {
         addCacheCounter(QLatin1String(StateFile::CreateCounter), successes);
-        return warn("错误日志写入失败，请检查保存文件夹权限");
+        return warn(ErrorLogFailed);
     }
     // The disk lost some of the codes while writing them out.
     if (!synced)
