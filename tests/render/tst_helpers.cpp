@@ -160,6 +160,16 @@ private slots:
         QVERIFY(!QFile::exists("held.txt"));
         QVERIFY(makeHeldWrites(held) && readBytes("held.txt") == "late");
         QVERIFY(later.sync());
+        // What was made ahead is what is put in place, not made again (seen where files start named).
+        if (!unnamed) {
+            FileReplacement early("early.txt", "early");
+            const QStringList made = QDir().entryList({".early.txt.*"}, QDir::Files | QDir::Hidden);
+            struct stat ahead, placed;
+            // A second link keeps the file made ahead from giving its number to a file made again.
+            QVERIFY(made.size() == 1 && ::link(QFile::encodeName(made.at(0)).constData(), "witness") == 0);
+            QVERIFY(::stat("witness", &ahead) == 0 && early.commit() && ::stat("early.txt", &placed) == 0);
+            QCOMPARE(placed.st_ino, ahead.st_ino);
+        }
     }
 
     void linksFollowedAsTheSystemDoes_data() { replacementsMadeAheadAndHeld_data(); }
