@@ -115,6 +115,13 @@ private slots:
                  qMakePair(QStringLiteral("success"), QStringLiteral("生成统计：成功 2 个， 错误：0 个（在保存路径查看错误信息）")));
         QCOMPARE(QDir(file("gbk")).entryList(QDir::Files, QDir::Name), (QStringList{"error_log.txt", "张三.png", "李四.png"}));
         QCOMPARE(decoded(file("gbk/李四.png")), QStringLiteral("乙"));
+        // The error log is UTF-8 whatever the system's own encoding.
+        QVERIFY(TestSupport::writeBytes(file("away.csv"), "name,text\n../王五,文本\n"));
+        QTextCodec *const locale = QTextCodec::codecForLocale();
+        QTextCodec::setCodecForLocale(QTextCodec::codecForName("ISO-8859-1"));
+        runBatch(file("away.csv"), file("latin1"), "pro");
+        QTextCodec::setCodecForLocale(locale);
+        QCOMPARE(TestSupport::readBytes(file("latin1/error_log.txt")), QByteArray("../王五,文本\n"));
     }
 
     void aheadWritesWhatOneAtATimeWrites()
