@@ -11,11 +11,9 @@
 #include <QDate>
 #include <QImageReader>
 #include <QMovie>
-#include <QProcess>
 #include <QScopeGuard>
 #include <QtTest>
 
-#include <unistd.h>
 
 // A contour record on an animated background (the folder's path goes in).
 const char kContourOnGif[] = R"({"qr_size":300,"qr_bgimg":"%1","qr_bgx":50,"qr_bgy":50,"qr_blocksize":50,)"
@@ -169,15 +167,12 @@ private slots:
     void fullDisk()
     {
         // A small file system, full, under the cache folder (mounting needs root).
-        if (geteuid() != 0)
-            QSKIP("mounting a file system needs root");
         const QString disk = m_page.file("disk");
-        QVERIFY(QDir().mkpath(disk));
-        QCOMPARE(QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=512k", "tmpfs", disk}), 0);
-        const auto unmount = qScopeGuard([&] {
-            QDir::setCurrent(m_page.cwd.path());
-            QProcess::execute("umount", {disk});
-        });
+        const TestSupport::ScratchDisk scratch(disk, "512k");
+        if (!scratch.mounted())
+            QSKIP("mounting a file system needs root");
+        // Out of it before it is unmounted.
+        const auto leave = qScopeGuard([&] { QDir::setCurrent(m_page.cwd.path()); });
         QVERIFY(QDir::setCurrent(disk));
         QVERIFY(TestSupport::writeAnimatedBackground(m_page.file("bg.gif"), QSize(320, 320), {100, 100}));
         QVERIFY(writeTextFile(disk + "/lunkuo_style.cache", QString(kContourOnGif).arg(m_page.file("bg.gif")), false));
@@ -196,11 +191,7 @@ private slots:
         for (const QString &name : files)
             before << TestSupport::readBytes(disk + '/' + name);
         QVERIFY(!before.contains(QByteArray()));
-        QFile filler(disk + "/filler");
-        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-        while (filler.write(QByteArray(4096, 'x')) == 4096) {
-        }
-        filler.close();
+        QVERIFY(scratch.fill());
 
         // Each write fails with its message and leaves the old file byte for byte.
         m_page.messages.clear();
