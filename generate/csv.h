@@ -11,11 +11,12 @@ namespace Csv {
 
 // The rows of a file, read in the codec `codecName` names; a byte-order mark
 // selects its own Unicode encoding over any. Without a name the file is UTF-8
-// when no sequence in it is ill-formed (one cut by the end of the file
-// aside), and GB18030 only when its ill-formed UTF-8 sequences outnumber the
-// well-formed multi-byte ones and GB18030 reads every byte of it; else it is
-// damaged UTF-8. Read as UTF-8, each byte no character can be made of (those
-// of a character cut by the end too) is U+FFFD. A file that cannot be opened
+// unless GB18030 reads every byte of it and it is plainly Chinese: more
+// ill-formed UTF-8 sequences than well-formed ones, or Chinese as GB18030
+// reads it where UTF-8 reads damage or a mix of alphabets (see
+// guessCodec). A genuine UTF-8 text in one alphabet always stays UTF-8; a
+// damaged one reads with U+FFFD for each byte no character can be made of
+// (those of a character cut by the end too). A file that cannot be opened
 // reads as an empty text.
 QList<QStringList> readFile(const QString &path, const QString &codecName);
 // CR LF as LF, and a last LF added where the text lacks one.

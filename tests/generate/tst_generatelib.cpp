@@ -373,6 +373,39 @@ private slots:
             QVERIFY(TestSupport::writeBytes(m_cwd.file("d.csv"), c.first));
             QCOMPARE(Csv::readFile(m_cwd.file("d.csv"), QString()), c.second);
         }
+        // Short packages with an ASCII header: many common characters' GBK bytes are also two-byte
+        // UTF-8 characters, so a GBK package may have as many good sequences as bad ones, or only
+        // good ones. Genuine UTF-8 whose every pair GB2312 could read stays UTF-8 in any one
+        // alphabet, and so does a damaged one.
+        const QList<QPair<QByteArray, Rows>> shortOnes = {
+            // GBK: 学 校 小 史 read as UTF-8 "ѧ У С ʷ"; 视 and 李 are not UTF-8.
+            {"id,text\r\n\xD1\xA7\xD0\xA3,\xD0\xA1\xD1\xA7\r\n\xD3\xB0\xCA\xD3,\xCA\xB7\xD1\xA7\r\n",
+             {{"id", "text"}, {"学校", "小学"}, {"影视", "史学"}}},
+            {"name,content\n\xC0\xEE\xBE\xB2,u1\n\xD1\xEE\xBE\xB2,u2\n",
+             {{"name", "content"}, {"李静", "u1"}, {"杨静", "u2"}}},
+            // Valid both ways: UTF-8 would read Cyrillic and Latin letters side by side.
+            {"id,text\n\xD1\xA7\xD0\xA3,\xCA\xB7\xD1\xA7\n", {{"id", "text"}, {"学校", "史学"}}},
+            {"name,text\n\xD0\xBE\xD0\xBA\xD0\xBD\xD0\xBE,\xD0\xB4\xD0\xBE\xD0\xBC\n", {{"name", "text"}, {"окно", "дом"}}},
+            {"id,text\n\xCE\xBB\xCE\xAD\xCE\xBE\xCE\xB7\n", {{"id", "text"}, {"λέξη"}}},
+            {"id,text\n\xD7\xA9\xD7\xAA,\xD7\xA1\n", {{"id", "text"}, {"שת", "ס"}}},
+            {"id,text\n\xD8\xA8\xD8\xA7\xD8\xA8\n", {{"id", "text"}, {"باب"}}},
+            {"id,text\n\xD5\xAF\xD5\xA1,\xD5\xA1\xD5\xB5\xD5\xB8\n", {{"id", "text"}, {"կա", "այո"}}},
+            {"name,text\nb\xC3\xA9" "b\xC3\xA9,10 \xCE\xBCg\n", {{"name", "text"}, {"bébé", "10 μg"}}},
+            // Damaged: "ç" and "éé" in Latin-1 among UTF-8 accents; one flipped byte in a Russian word.
+            {"id,text\n\xC3\xA9l\xC3\xA8ve,\xC3\xA9t\xC3\xA9\n\xC3\xA9" "cole,caf\xC3\xA9\nb\xC3\xA9" "b\xC3\xA9,th\xC3\xA9\n"
+             "Fran\xE7ois,cr\xE9\xE9" "e\n",
+             {{"id", "text"}, {"élève", "été"}, {"école", "café"}, {"bébé", "thé"}, {"Fran\uFFFDois", "cr\uFFFD\uFFFDe"}}},
+            {"id,text\n\xD0\xBE\xD0\xBA\xD0\xBD\xD0\xBE,\xD0\xB4\xD0\xBE\xD0\xBC\n\xD0\xBA\xD0\xF8\xD0\xBD\xD0\xBE,"
+             "\xD0\xB7\xD0\xBE\xD0\xBD\xD0\xB4\n",
+             {{"id", "text"}, {"окно", "дом"}, {"к\uFFFD\uFFFDно", "зонд"}}},
+            // A flipped bit that makes one letter Armenian: still valid both ways.
+            {"id,text\n\xD0\xBE\xD0\xBA\xD4\xBD\xD0\xBE,\xD0\xB4\xD0\xBE\xD0\xBC\n\xD0\xBA\xD0\xB8\xD0\xBD\xD0\xBE,"
+             "\xD0\xB7\xD0\xBE\xD0\xBD\xD0\xB4\n",
+             {{"id", "text"}, {"окԽо", "дом"}, {"кино", "зонд"}}}};
+        for (const auto &c : shortOnes) {
+            QVERIFY(TestSupport::writeBytes(m_cwd.file("d.csv"), c.first));
+            QCOMPARE(Csv::readFile(m_cwd.file("d.csv"), QString()), c.second);
+        }
         // A codec named by the caller is used as named.
         QVERIFY(TestSupport::writeBytes(m_cwd.file("d.csv"), "caf\xe9\n"));
         QCOMPARE(Csv::readFile(m_cwd.file("d.csv"), "ISO-8859-1"), (Rows{{"café"}}));
