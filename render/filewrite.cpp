@@ -1,11 +1,11 @@
 #include "filewrite.h"
 
-#include "helpers.h"
-
 #include <QFile>
+#include <QRandomGenerator>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -83,18 +83,25 @@ QByteArray descriptorPath(int fd)
 
 thread_local bool t_unnamedFiles = true;
 
-// Files made unnamed can be given a name through /proc.
-bool unnamedFilesNameable()
+// A descriptor can be opened again through /proc: a file made unnamed can be
+// given a name, and a file opened as a path only can be opened for writing.
+bool reopenable()
 {
-    static const bool nameable = ::access("/proc/self/fd", X_OK) == 0;
-    return nameable && t_unnamedFiles;
+    static const bool proc = ::access("/proc/self/fd", X_OK) == 0;
+    return proc;
 }
 
-bool readLink(int folder, const QByteArray &name, QByteArray *target)
+bool unnamedFilesNameable()
+{
+    return reopenable() && t_unnamedFiles;
+}
+
+// What the link opened as `link` (O_PATH | O_NOFOLLOW) holds.
+bool readLink(int link, QByteArray *target)
 {
     QByteArray buffer(256, '\0');
     for (;;) {
-        const ssize_t n = ::readlinkat(folder, name.constData(), buffer.data(), size_t(buffer.size()));
+        const ssize_t n = ::readlinkat(link, "", buffer.data(), size_t(buffer.size()));
         if (n < 0)
             return false;
         if (n < buffer.size()) {
@@ -121,7 +128,11 @@ QByteArray hiddenName(int folder, const QByteArray &name)
     // Whole characters: a cut UTF-8 sequence would show as garbage in a listing.
     while (keep > 0 && keep < name.size() && (uchar(name.at(keep)) & 0xC0) == 0x80)
         --keep;
-    return '.' + name.left(keep) + '.' + randomString(6).toLatin1();
+    static const char letters[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    QByteArray suffix(6, '0');
+    for (char &letter : suffix)
+        letter = letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))];
+    return '.' + name.left(keep) + '.' + suffix;
 }
 
 // Any extended attribute (an access list among them) makes a file more than
@@ -131,26 +142,63 @@ bool hasAttributes(int fd)
     return ::flistxattr(fd, nullptr, 0) > 0;
 }
 
-// The new contents written into the file itself, for a file a rename cannot
-// replace. The room they need is reserved first, holes in the old contents
-// included, so that a full disk refuses before a byte is overwritten. A
-// copy-on-write file system writes even an overwrite into new room: there
-// all of it must be free.
-bool writeInto(int file, const QByteArray &bytes)
+// Room for `length` more bytes of `file` from `from`: reserved where the
+// file system can reserve it. Where it cannot (ext2, NFSv3, some FUSE file
+// systems), the free room must hold all of it and the blocks a block-mapped
+// file system needs to map it (an indirect block for every quarter of a
+// block's worth of block numbers, at each level, and the top ones), or the
+// write is refused. A copy-on-write file system writes even an overwrite
+// into new room: there all of it must be free.
+bool roomFor(int file, off_t from, off_t length)
 {
-    const off_t size = bytes.size();
+    if (length <= 0)
+        return true;
     struct statfs room;
     if (::fstatfs(file, &room) != 0)
         return false;
-    const qint64 available = qint64(room.f_bavail) * qint64(room.f_bsize);
-    if (size > 0 && ::fallocate(file, FALLOC_FL_KEEP_SIZE, 0, size) != 0
-        && (errno != EOPNOTSUPP || available < size))
-        return false;
+    const qint64 block = qMax<qint64>(room.f_bsize, 512);
+    const qint64 available = qint64(room.f_bavail) * block;
     constexpr unsigned long CopyOnWrite = 0x9123683E; // Btrfs
-    if (static_cast<unsigned long>(room.f_type) == CopyOnWrite && available < size)
+    if (static_cast<unsigned long>(room.f_type) == CopyOnWrite && available < length)
         return false;
-    return ::lseek(file, 0, SEEK_SET) == 0 && writeAll(file, bytes) && ::ftruncate(file, size) == 0
-           && ::fsync(file) == 0;
+    if (::fallocate(file, FALLOC_FL_KEEP_SIZE, from, length) == 0)
+        return true;
+    if (errno != EOPNOTSUPP && errno != ENOSYS)
+        return false;
+    const qint64 blocks = (length + block - 1) / block;
+    const qint64 perBlock = qMax<qint64>(block / 4, 2);
+    qint64 mapping = 3;
+    for (qint64 level = blocks; level > 1;) {
+        level = (level + perBlock - 1) / perBlock;
+        mapping += level;
+    }
+    return available / block >= blocks + mapping;
+}
+
+// The new contents written into the file itself, for a file a rename cannot
+// replace. The room they need is reserved first, holes in the old contents
+// included, so that a full disk refuses before a byte is overwritten; what
+// lies past the old end is written first, so that where room could only be
+// estimated a full disk still stops the write before an old byte changes,
+// and the file is cut back to its old length.
+bool writeInto(int file, const QByteArray &bytes)
+{
+    const off_t size = bytes.size();
+    struct stat status;
+    if (::fstat(file, &status) != 0 || !roomFor(file, 0, size))
+        return false;
+    const off_t kept = qMin(size, status.st_size);
+    if (size > kept) {
+        const QByteArray tail = QByteArray::fromRawData(bytes.constData() + kept, int(size - kept));
+        if (::lseek(file, kept, SEEK_SET) != kept || !writeAll(file, tail)) {
+            const int error = errno;
+            [[maybe_unused]] const bool cut = ::ftruncate(file, status.st_size) == 0;
+            errno = error;
+            return false;
+        }
+    }
+    return ::lseek(file, 0, SEEK_SET) == 0 && writeAll(file, QByteArray::fromRawData(bytes.constData(), int(kept)))
+           && ::ftruncate(file, size) == 0 && ::fsync(file) == 0;
 }
 
 // A folder whose entries may only be added (append-only, or immutable): a
@@ -166,22 +214,74 @@ bool entriesFixed(int folder)
 // Where this thread's writes are held, when they are.
 thread_local HeldWrites *t_heldWrites = nullptr;
 
+// One of the system's guards (fs.protected_symlinks, fs.protected_regular),
+// read at each use as an administrator may change it; one that cannot be
+// read counts as on, as Debian sets them.
+int guard(const char *name)
+{
+    const Fd file(::open(QByteArray("/proc/sys/fs/").append(name).constData(), O_RDONLY | O_CLOEXEC));
+    char value[16] = {};
+    if (!file || ::read(file.get(), value, sizeof value - 1) <= 0)
+        return 1;
+    return std::atoi(value);
+}
+
+// A folder anyone may add names to but only their owners remove: /tmp.
+bool sharedSticky(const struct stat &folder)
+{
+    return (folder.st_mode & (S_ISVTX | S_IWOTH)) == (S_ISVTX | S_IWOTH);
+}
+
+// The system follows a link in a shared sticky folder only for the link's
+// owner, or where the folder's owner owns it (fs.protected_symlinks), so
+// that no one can lead another user's writes elsewhere from /tmp.
+bool mayFollow(const struct stat &folder, const struct stat &link)
+{
+    return link.st_uid == ::geteuid() || !sharedSticky(folder) || link.st_uid == folder.st_uid
+           || guard("protected_symlinks") == 0;
+}
+
+// The system's creating open refuses another user's file in a sticky folder
+// others may write to, unless the folder's owner owns it
+// (fs.protected_regular: 1 for world-writable folders, 2 for group-writable
+// ones too), so that no one can make another user write into their file.
+bool mayOpenCreating(const struct stat &folder, const struct stat &file)
+{
+    if (!(folder.st_mode & S_ISVTX) || file.st_uid == folder.st_uid || file.st_uid == ::geteuid()
+        || !(folder.st_mode & (S_IWOTH | S_IWGRP)))
+        return true;
+    const int level = guard("protected_regular");
+    return level == 0 || (!(folder.st_mode & S_IWOTH) && level < 2);
+}
+
+// Opens again, with `flags`, the very file `file` (opened as a path only)
+// was checked to be: never its name again, which may lead elsewhere by now.
+int reopen(int file, int flags)
+{
+    return ::open(descriptorPath(file).constData(), flags | O_CLOEXEC);
+}
+
 } // namespace
 
-// What a name leads to: the real folder that holds it and its name there.
-struct FileReplacement::Target
+// What a name leads to: the real folder that holds it, its name there, and
+// what is there, never a link, looked at through a descriptor of its own.
+struct WriteTarget
 {
     Fd folder; // opened as a path only
+    struct stat folderStatus = {};
     QByteArray name;
+    Fd file; // what is there, opened as a path only
     bool exists = false;
-    struct stat status = {}; // what is there, never a link
+    struct stat status = {};
 };
 
-enum class FileReplacement::Outcome { Done, Failed, Again, InPlace };
+namespace {
 
 // Follows `path` as open() would, to the folder and name of what it leads
-// to; false, with errno set, when it leads nowhere.
-bool FileReplacement::resolve(const QByteArray &path, Target *target)
+// to; false, with errno set, when it leads nowhere. Each link is looked at
+// and read through one descriptor, so the system's guard and the target
+// read concern the same link.
+bool resolve(const QByteArray &path, WriteTarget *target)
 {
     QByteArray current = path;
     Fd base; // the real folder that holds the last link read
@@ -193,21 +293,30 @@ bool FileReplacement::resolve(const QByteArray &path, Target *target)
             errno = current.isEmpty() ? ENOENT : EISDIR;
             return false;
         }
-        // The folder part: the system follows its links itself.
+        // The folder part: the system follows its links itself, with its guards.
         Fd dir(::openat(base ? base.get() : AT_FDCWD, folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-        if (!dir)
+        struct stat folderStatus;
+        if (!dir || ::fstat(dir.get(), &folderStatus) != 0)
             return false;
+        // As a path only: a FIFO or a device is looked at, never opened.
+        Fd entry(::openat(dir.get(), name.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
         struct stat status;
-        if (::fstatat(dir.get(), name.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (!entry) {
             if (errno != ENOENT)
                 return false;
             target->exists = false;
+        } else if (::fstat(entry.get(), &status) != 0) {
+            return false;
         } else if (S_ISLNK(status.st_mode)) {
             if (links == MaxLinks) {
                 errno = ELOOP;
                 return false;
             }
-            if (!readLink(dir.get(), name, &current))
+            if (!mayFollow(folderStatus, status)) {
+                errno = EACCES;
+                return false;
+            }
+            if (!readLink(entry.get(), &current))
                 return false;
             // A relative link is read in the folder that really holds it.
             base = std::move(dir);
@@ -215,17 +324,72 @@ bool FileReplacement::resolve(const QByteArray &path, Target *target)
         } else {
             target->exists = true;
             target->status = status;
+            target->file = std::move(entry);
         }
         target->folder = std::move(dir);
+        target->folderStatus = folderStatus;
         target->name = name;
         return true;
     }
 }
 
+enum class Opened { File, Refused, Again };
+
+// Opens the existing regular file `target` found for `path`, with `flags`,
+// exactly as the system's creating open of `path` would: its own walk must
+// lead to that same file (it counts the links of every part and applies its
+// guards; opened as a path only, nothing is started), its guard on another
+// user's file in a sticky folder holds, and writing must be allowed (modes,
+// access list, read-only mounts). Again when the name changed meanwhile.
+Opened openExisting(const QByteArray &path, const WriteTarget &target, int flags, Fd *opened)
+{
+    const Fd walked(::open(path.constData(), O_PATH | O_CLOEXEC));
+    if (!walked)
+        return errno == ENOENT ? Opened::Again : Opened::Refused;
+    if (!sameFile(walked.get(), target.file.get()))
+        return Opened::Again;
+    if (!mayOpenCreating(target.folderStatus, target.status)) {
+        errno = EACCES;
+        return Opened::Refused;
+    }
+    // Without /proc a descriptor cannot be opened again: the name in its
+    // real folder is opened without following a link, and must still be
+    // the file checked.
+    opened->reset(reopenable() ? reopen(target.file.get(), flags)
+                               : ::openat(target.folder.get(), target.name.constData(), flags | O_NOFOLLOW | O_CLOEXEC));
+    struct stat status;
+    if (!*opened)
+        return errno == ELOOP ? Opened::Again : Opened::Refused;
+    if (::fstat(opened->get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        opened->reset();
+        return Opened::Refused;
+    }
+    if (!sameFile(status, target.status)) {
+        opened->reset();
+        return Opened::Again;
+    }
+    return Opened::File;
+}
+
+// The system's own walk to a missing name: it counts the links of the
+// folder parts and of the name together, and applies its guards; a name
+// it would not follow to its end is not made. Again when it finds a file
+// there by now.
+Opened missingAsTheSystemSees(const QByteArray &path)
+{
+    if (Fd(::open(path.constData(), O_PATH | O_CLOEXEC)))
+        return Opened::Again;
+    return errno == ENOENT ? Opened::File : Opened::Refused;
+}
+
+} // namespace
+
+enum class FileReplacement::Outcome { Done, Failed, Again, InPlace };
+
 FileReplacement::FileReplacement(const QString &path, const QByteArray &bytes, Sync sync)
     : m_path(path), m_bytes(bytes), m_sync(sync)
 {
-    Target target;
+    WriteTarget target;
     if (!path.isEmpty() && resolve(QFile::encodeName(path), &target)
         && (!target.exists || S_ISREG(target.status.st_mode)))
         prepare(target, !target.exists);
@@ -281,12 +445,12 @@ void FileReplacement::discard()
     m_folder = -1;
 }
 
-bool FileReplacement::preparedFor(const Target &target, bool newFile) const
+bool FileReplacement::preparedFor(const WriteTarget &target, bool newFile) const
 {
     return m_fd >= 0 && m_forNewFile == newFile && sameFile(m_folder, target.folder.get());
 }
 
-int FileReplacement::prepare(const Target &target, bool newFile)
+int FileReplacement::prepare(const WriteTarget &target, bool newFile)
 {
     discard();
     // A new file gets the mode open(O_CREAT, 0666) gives (the umask, or the
@@ -329,19 +493,21 @@ int FileReplacement::prepare(const Target &target, bool newFile)
     return 0;
 }
 
-bool FileReplacement::placed(const Target &target, PendingSync *later)
+bool FileReplacement::placed(PendingSync *later)
 {
-    if (later) {
-        later->add(m_fd);
+    // Left to the batch's sync where it can keep the file system; without a
+    // descriptor to keep, the file system is synced now, which needs none.
+    if (later && later->add(m_fd))
         return true;
-    }
-    Fd folder(::openat(target.folder.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (later)
+        return ::syncfs(m_fd) == 0;
+    Fd folder(::openat(m_folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     // A folder the user may not read: on a journaled file system the file's
     // own sync carries its new name.
     return ::fsync(folder ? folder.get() : m_fd) == 0;
 }
 
-FileReplacement::Outcome FileReplacement::placeNew(const Target &target, PendingSync *later)
+FileReplacement::Outcome FileReplacement::placeNew(const WriteTarget &target, PendingSync *later)
 {
     if (!m_synced && !later) {
         if (::fdatasync(m_fd) != 0)
@@ -376,10 +542,10 @@ FileReplacement::Outcome FileReplacement::placeNew(const Target &target, Pending
     }
     if (result != 0)
         return errno == EEXIST ? Outcome::Again : Outcome::Failed;
-    return placed(target, later) ? Outcome::Done : Outcome::Failed;
+    return placed(later) ? Outcome::Done : Outcome::Failed;
 }
 
-FileReplacement::Outcome FileReplacement::replace(const Target &target, int file, PendingSync *later)
+FileReplacement::Outcome FileReplacement::replace(const WriteTarget &target, int file, PendingSync *later)
 {
     // A rename puts the new file in place only where it is in every way the
     // old one but its bytes.
@@ -424,7 +590,7 @@ FileReplacement::Outcome FileReplacement::replace(const Target &target, int file
         return error == EPERM || error == EACCES || error == EBUSY ? Outcome::InPlace : Outcome::Failed;
     }
     m_hidden.clear();
-    return placed(target, later) ? Outcome::Done : Outcome::Failed;
+    return placed(later) ? Outcome::Done : Outcome::Failed;
 }
 
 bool FileReplacement::commit(PendingSync *later)
@@ -433,17 +599,14 @@ bool FileReplacement::commit(PendingSync *later)
     Outcome outcome = Outcome::Failed;
     // What the name leads to may change while the write is made: a few tries.
     for (int attempt = 0; attempt < 4 && !path.isEmpty(); ++attempt) {
-        Target target;
+        WriteTarget target;
         if (!resolve(path, &target) || (target.exists && !S_ISREG(target.status.st_mode)))
             break;
         if (!target.exists) {
-            // The system's own walk to the missing name: it counts the links of
-            // the folder parts and of the name together, and guards links in
-            // shared folders (fs.protected_symlinks); a name it would not
-            // follow to its end is not made.
-            if (Fd(::open(path.constData(), O_PATH | O_CLOEXEC)))
+            const Opened walk = missingAsTheSystemSees(path);
+            if (walk == Opened::Again)
                 continue;
-            if (errno != ENOENT)
+            if (walk == Opened::Refused)
                 break;
             if (!preparedFor(target, true))
                 prepare(target, true);
@@ -454,20 +617,13 @@ bool FileReplacement::commit(PendingSync *later)
                 continue;
             break;
         }
-        // The system's own answer on writing the file: its modes, access
-        // list, guards and read-only mounts. Without blocking: a FIFO put
-        // there meanwhile is opened only to be refused.
-        Fd file(::open(path.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-        struct stat opened;
-        if (!file) {
-            if (errno == ENOENT)
-                continue;
-            break;
-        }
-        if (::fstat(file.get(), &opened) != 0 || !S_ISREG(opened.st_mode))
-            break;
-        if (!sameFile(opened, target.status))
+        // Without blocking: a FIFO is never opened, but the check is cheap.
+        Fd file;
+        const Opened opened = openExisting(path, target, O_WRONLY | O_NONBLOCK | O_NOCTTY, &file);
+        if (opened == Opened::Again)
             continue;
+        if (opened == Opened::Refused)
+            break;
         outcome = replace(target, file.get(), later);
         if (outcome == Outcome::InPlace) {
             discard();
@@ -485,17 +641,19 @@ PendingSync::~PendingSync()
         ::close(kept.second);
 }
 
-void PendingSync::add(int fd)
+bool PendingSync::add(int fd)
 {
     struct stat status;
     if (::fstat(fd, &status) != 0)
-        return;
+        return false;
     for (const auto &kept : m_kept)
         if (kept.first == status.st_dev)
-            return;
+            return true;
     const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
-    if (copy >= 0)
-        m_kept.emplace_back(status.st_dev, copy);
+    if (copy < 0)
+        return false;
+    m_kept.emplace_back(status.st_dev, copy);
+    return true;
 }
 
 bool PendingSync::sync()
@@ -539,15 +697,34 @@ int openForAppend(const QString &path)
     if (path.isEmpty())
         return -1;
     const QByteArray name = QFile::encodeName(path);
-    // Never opened when it is not a regular file: a FIFO's open would wait
-    // for a reader.
-    struct stat status;
-    if (::stat(name.constData(), &status) == 0 && !S_ISREG(status.st_mode))
-        return -1;
-    Fd file(::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
-    if (!file || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))
-        return -1;
-    return file.release();
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        WriteTarget target;
+        // Never opened when it is not a regular file: a FIFO's open would
+        // wait for a reader.
+        if (!resolve(name, &target) || (target.exists && !S_ISREG(target.status.st_mode)))
+            return -1;
+        Fd file;
+        Opened opened = Opened::Refused;
+        if (target.exists) {
+            opened = openExisting(name, target, O_WRONLY | O_APPEND | O_NONBLOCK | O_NOCTTY, &file);
+        } else {
+            opened = missingAsTheSystemSees(name);
+            if (opened == Opened::File) {
+                // Made here and only here: a name that appeared meanwhile is
+                // looked at again.
+                file.reset(::openat(target.folder.get(), target.name.constData(),
+                                    O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
+                                    0666));
+                if (!file)
+                    opened = errno == EEXIST ? Opened::Again : Opened::Refused;
+            }
+        }
+        if (opened == Opened::File)
+            return file.release();
+        if (opened == Opened::Refused)
+            return -1;
+    }
+    return -1;
 }
 
 bool appendToFile(const QString &path, const QByteArray &bytes)
@@ -556,9 +733,16 @@ bool appendToFile(const QString &path, const QByteArray &bytes)
     struct stat status;
     if (!file || ::fstat(file.get(), &status) != 0)
         return false;
-    // Reserved first, so that a full disk adds nothing rather than a part.
-    if (!bytes.isEmpty() && ::fallocate(file.get(), FALLOC_FL_KEEP_SIZE, status.st_size, bytes.size()) != 0
-        && errno != EOPNOTSUPP)
+    // Room first, so that a full disk adds nothing rather than a part.
+    if (!roomFor(file.get(), status.st_size, bytes.size()))
         return false;
-    return writeAll(file.get(), bytes) && ::fdatasync(file.get()) == 0;
+    if (writeAll(file.get(), bytes) && ::fdatasync(file.get()) == 0)
+        return true;
+    // Cut back to where it started, unless someone else has appended since.
+    const int error = errno;
+    struct stat after;
+    if (::fstat(file.get(), &after) == 0 && after.st_size > status.st_size && after.st_size <= status.st_size + bytes.size())
+        [[maybe_unused]] const bool cut = ::ftruncate(file.get(), status.st_size) == 0;
+    errno = error;
+    return false;
 }

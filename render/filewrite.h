@@ -6,8 +6,16 @@
 //   level, a relative link read in the real folder that holds it, up to the
 //   system's limit of 40; a loop, or more levels, is a failure. A chain that
 //   ends in a missing name creates that file; the links stay links.
+// - The system's guards for shared sticky folders such as /tmp hold as its
+//   own open applies them: a link there is followed only by its owner, or
+//   where the folder's owner owns it (fs.protected_symlinks), and another
+//   user's file there is not written (fs.protected_regular). Each link is
+//   looked at and read through one descriptor, so what is checked is what
+//   is followed.
 // - Only a regular file is written. A folder, FIFO, device or socket under
-//   the name is refused, found without opening it, so nothing blocks.
+//   the name is refused, found without opening it, so nothing blocks. The
+//   file checked is the file opened, through the descriptor that checked
+//   it, never through its name again, which may lead elsewhere by then.
 // - A file the system would not open for writing is refused.
 // - The old contents are never lost. The new ones are written and synced
 //   beside the file, then put in its place by a rename. Where the folder
@@ -16,14 +24,19 @@
 //   (another owner or group, a second hard link, an access list or other
 //   extended attributes), they are written into the file itself once the
 //   room they need is reserved, so a full disk refuses before anything is
-//   overwritten (a crash during such a write can leave it half made).
+//   overwritten (a crash during such a write can leave it half made). Where
+//   the file system cannot reserve room (ext2, NFSv3, some FUSE ones), the
+//   free room must hold the new contents and the blocks that map them, and
+//   what lies past the old end is written first, cut back if it fails. An
+//   append adds all of its bytes or, cut back to where it started, none.
 // - A replaced file keeps its owner, group, mode, links and access list; a
 //   new file gets what open(name, O_CREAT, 0666) would give it.
 // - What is reported as written is on disk: a file's data is synced before
 //   its name is made, and its folder's entry before the write returns. A
 //   batch may leave its new files to one sync of their file system at its
-//   end (PendingSync), before it reports them; a file that replaces another
-//   is always synced before it takes its place.
+//   end (PendingSync), before it reports them, or syncs one at once where
+//   it cannot keep that file system; a file that replaces another is always
+//   synced before it takes its place.
 #ifndef VOPA_FILEWRITE_H
 #define VOPA_FILEWRITE_H
 
@@ -33,6 +46,9 @@
 #include <sys/types.h>
 #include <utility>
 #include <vector>
+
+// What a name leads to, as the write path finds it.
+struct WriteTarget;
 
 // Puts `bytes` in the place of the file `path` names; false when any step
 // fails: the old file as it was, unless only the sync of its folder's entry
@@ -59,8 +75,9 @@ public:
     ~PendingSync();
     // Keeps a descriptor on the file system `fd` is on, the first of each:
     // kept from before the batch's files are written out, it sees every
-    // failure to write them.
-    void add(int fd);
+    // failure to write them. False when none can be kept (no descriptor
+    // left): the caller syncs at once instead.
+    bool add(int fd);
     // Syncs every file system added; false when one reports a lost write.
     bool sync();
     int fileSystems() const { return int(m_kept.size()); }
@@ -99,15 +116,13 @@ public:
     static void useUnnamedFiles(bool use);
 
 private:
-    struct Target;
     enum class Outcome;
-    static bool resolve(const QByteArray &path, Target *target);
-    bool preparedFor(const Target &target, bool newFile) const;
+    bool preparedFor(const WriteTarget &target, bool newFile) const;
     // 0, or the errno of the step that failed.
-    int prepare(const Target &target, bool newFile);
-    Outcome placeNew(const Target &target, PendingSync *later);
-    Outcome replace(const Target &target, int file, PendingSync *later);
-    bool placed(const Target &target, PendingSync *later);
+    int prepare(const WriteTarget &target, bool newFile);
+    Outcome placeNew(const WriteTarget &target, PendingSync *later);
+    Outcome replace(const WriteTarget &target, int file, PendingSync *later);
+    bool placed(PendingSync *later);
     void discard();
 
     QString m_path;

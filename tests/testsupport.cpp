@@ -221,7 +221,8 @@ ScratchDisk::ScratchDisk(const QString &folder, const QString &size, Kind kind) 
     }
     m_image = folder + ".img";
     QProcess::execute("truncate", {"-s", size, m_image});
-    m_mounted = QProcess::execute("mkfs.ext4", {"-q", "-F", m_image}) == 0
+    const QStringList format = kind == Ext2 ? QStringList{"mkfs.ext2", "-b", "1024", "-m", "0"} : QStringList{"mkfs.ext4"};
+    m_mounted = QProcess::execute(format.first(), format.mid(1) + QStringList{"-q", "-F", m_image}) == 0
                 && QProcess::execute("mount", {"-o", "loop", m_image, folder}) == 0;
 }
 

@@ -7,9 +7,14 @@
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
+#include <csignal>
 #include <cstring>
 #include <pwd.h>
+#include <sys/inotify.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/statfs.h>
+#include <sys/sysmacros.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -20,6 +25,82 @@
 #include <QtTest>
 
 using namespace TestSupport;
+
+namespace {
+
+// The system's guards for shared sticky folders (fs.protected_symlinks,
+// fs.protected_regular) set for as long as this lives, then put back.
+class SystemGuards
+{
+public:
+    SystemGuards(int symlinks, int regular)
+    {
+        m_set = set("protected_symlinks", symlinks, &m_symlinks) && set("protected_regular", regular, &m_regular);
+    }
+    ~SystemGuards()
+    {
+        if (!m_symlinks.isEmpty())
+            writeBytes("/proc/sys/fs/protected_symlinks", m_symlinks);
+        if (!m_regular.isEmpty())
+            writeBytes("/proc/sys/fs/protected_regular", m_regular);
+    }
+    bool set() const { return m_set; }
+
+private:
+    static bool set(const char *name, int value, QByteArray *old)
+    {
+        const QString path = QStringLiteral("/proc/sys/fs/") + name;
+        const QByteArray was = readBytes(path);
+        if (was.isNull() || !writeBytes(path, QByteArray::number(value)))
+            return false;
+        if (old->isEmpty())
+            *old = was;
+        return readBytes(path).trimmed() == QByteArray::number(value);
+    }
+    bool m_set = false;
+    QByteArray m_symlinks, m_regular;
+};
+
+// What the system's own creating open says of `name`: 0, or its errno.
+int systemOpen(const char *name)
+{
+    const int fd = ::open(name, O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return errno;
+    ::close(fd);
+    return 0;
+}
+
+// Runs `loop` in a child process of user `uid` until stop() kills it.
+class Racer
+{
+public:
+    Racer(uid_t uid, gid_t gid, const std::function<void()> &loop)
+    {
+        m_child = ::fork();
+        if (m_child == 0) {
+            if (::setgid(gid) != 0 || ::setuid(uid) != 0)
+                ::_exit(1);
+            for (;;)
+                loop();
+        }
+    }
+    ~Racer() { stop(); }
+    void stop()
+    {
+        if (m_child > 0) {
+            ::kill(m_child, SIGKILL);
+            ::waitpid(m_child, nullptr, 0);
+        }
+        m_child = -1;
+    }
+    bool running() const { return m_child > 0; }
+
+private:
+    pid_t m_child = -1;
+};
+
+} // namespace
 
 class TestHelpers : public QObject
 {
@@ -272,6 +353,115 @@ private slots:
         QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks), QStringList{"source.txt"});
     }
 
+    void systemGuardsInSharedFolders()
+    {
+        // With the system's guards for shared sticky folders on, as Debian has them: each kind of write
+        // refuses exactly what the system's creating open refuses (another user's file, a link of another
+        // user's that would lead out), and follows or writes what it allows; with them off, as the system.
+        if (::geteuid() != 0)
+            QSKIP("the system's guards are set by root");
+        const struct passwd *nobody = ::getpwnam("nobody");
+        if (!nobody)
+            QSKIP("no user nobody");
+        const uid_t uid = nobody->pw_uid;
+        const gid_t gid = nobody->pw_gid;
+        QVERIFY(::chmod(QFile::encodeName(m_cwd.path()).constData(), 0755) == 0);
+        QVERIFY(QDir().mkdir("shared") && ::chmod("shared", 01777) == 0 && QDir().mkdir("team")
+                && ::chmod("team", 01770) == 0 && QDir().mkdir("private") && writeBytes("source.txt", "source"));
+        const auto theirs = [&](const char *name, const char *target = nullptr) {
+            const bool made = target ? ::symlink(target, name) == 0 : writeBytes(name, "theirs") && ::chmod(name, 0666) == 0;
+            return made && ::lchown(name, uid, gid) == 0;
+        };
+        QVERIFY(theirs("shared/theirs.txt") && theirs("team/theirs.txt") && writeBytes("shared/mine.txt", "mine"));
+        QVERIFY(theirs("shared/toprivate", "../private/made.txt") && theirs("shared/toexisting", "../private/existing.txt"));
+        QVERIFY(::symlink("../private/mine.txt", "shared/mylink") == 0 && writeBytes("private/existing.txt", "existing"));
+        const QStringList names = {"shared/theirs.txt", "team/theirs.txt", "shared/mine.txt",
+                                   "shared/toprivate", "shared/toexisting", "shared/mylink"};
+        // Every write of a name: the same verdict from each; the name's file holds "theirs" again after.
+        const auto writes = [&](const QString &name) {
+            HeldWrites held;
+            const QList<bool> made = {replaceFileContents(name, "new"), writeTextFile(name, "more", true),
+                                      FileReplacement(name, "ahead").commit(), copyFile("source.txt", name),
+                                      holdingWrites(&held, [&] { return replaceFileContents(name, "held"); })
+                                          && makeHeldWrites(held)};
+            return made.count(true) == made.size() ? 1 : made.count(false) == made.size() ? 0 : -1;
+        };
+        const QList<std::pair<int, int>> levels = {{1, 1}, {1, 2}, {0, 0}};
+        for (const auto &[symlinks, regular] : levels) {
+            SystemGuards guards(symlinks, regular);
+            QVERIFY(guards.set());
+            for (const QString &name : names) {
+                const QByteArray encoded = QFile::encodeName(name);
+                const int system = systemOpen(encoded.constData());
+                QFile::remove("private/made.txt");
+                QVERIFY(QFile::exists("private/existing.txt") || writeBytes("private/existing.txt", "existing"));
+                const int ours = writes(name);
+                QVERIFY2(ours == (system == 0 ? 1 : 0),
+                         qPrintable(QString("%1 at %2/%3: ours %4, system's open %5").arg(name).arg(symlinks).arg(regular).arg(ours).arg(system)));
+                QVERIFY2(system == 0 || QFileInfo(name).isSymLink() || readBytes(name) == "theirs", qPrintable(name));
+                QVERIFY2(system == 0 || QFile::exists("private/made.txt") == false, qPrintable(name));
+                if (system == 0 && !QFileInfo(name).isSymLink())
+                    QVERIFY(writeBytes(name, "theirs"));
+            }
+        }
+        const auto refused = [&](int symlinks, int regular, const char *name) {
+            SystemGuards guards(symlinks, regular);
+            return guards.set() && systemOpen(name) == EACCES;
+        };
+        QVERIFY(refused(1, 1, "shared/theirs.txt") && refused(1, 2, "team/theirs.txt") && !refused(1, 1, "team/theirs.txt"));
+        QVERIFY(refused(1, 0, "shared/toprivate") && !refused(0, 0, "shared/toprivate"));
+
+        // Another user removing their link between its reading and the system's look at the name: root
+        // never follows it into a folder only root may write, however the two interleave.
+        SystemGuards guards(1, 1);
+        QVERIFY(guards.set());
+        Racer flipper(uid, gid, [] {
+            if (::symlink("../private/raced.txt", "shared/flip") == 0)
+                ::unlink("shared/flip");
+        });
+        QVERIFY(flipper.running());
+        QElapsedTimer timer;
+        timer.start();
+        int writesMade = 0;
+        for (; writesMade < 20000 && timer.elapsed() < 2000 && !QFile::exists("private/raced.txt"); ++writesMade) {
+            if (replaceFileContents("shared/flip", "x") || writeTextFile("shared/flip", "y", true))
+                ::unlink("shared/flip"); // made where the link was missing, as the system would: made again
+        }
+        flipper.stop();
+        QVERIFY2(!QFile::exists("private/raced.txt"), qPrintable(QString("after %1 writes").arg(writesMade)));
+    }
+
+    void checkedFileIsTheFileOpened()
+    {
+        // A name that flips between a regular file and a link to a device: the file checked is the file
+        // written, so the device is never opened (an open of it would show in its events), whichever way
+        // each write meets the name.
+        QVERIFY(QDir().mkdir("flips"));
+        if (::mknod("flips/device", S_IFCHR | 0666, makedev(1, 3)) != 0)
+            QSKIP("making a device node needs root");
+        const int events = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        QVERIFY(events >= 0 && ::inotify_add_watch(events, "flips/device", IN_OPEN) >= 0);
+        Racer flipper(::geteuid(), ::getegid(), [] {
+            if (::symlink("device", "flips/link") == 0)
+                ::rename("flips/link", "flips/name");
+            const int file = ::open("flips/file", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+            if (file >= 0) {
+                ::close(file);
+                ::rename("flips/file", "flips/name");
+            }
+        });
+        int written = 0;
+        for (int i = 0; i < 3000; ++i)
+            written += int(replaceFileContents("flips/name", "x")) + int(writeTextFile("flips/name", "y", true));
+        flipper.stop();
+        char buffer[4096];
+        const ssize_t opened = ::read(events, buffer, sizeof buffer);
+        ::close(events);
+        QVERIFY2(opened < 0, "the device was opened");
+        // Both kinds of name were met.
+        QVERIFY(written > 0 && written < 6000);
+    }
+
     void longNamesReplaced_data() { replacementsMadeAheadAndHeld_data(); }
 
     void longNamesReplaced()
@@ -407,6 +597,40 @@ private slots:
         QVERIFY(replaceFileContents("disk/one.txt", "short") && readBytes("disk/two.txt") == "short");
         QCOMPARE(QDir("disk").entryList(QDir::Files | QDir::Hidden),
                  (QStringList{".filler", "hole.txt", "one.txt", "sparse.txt", "two.txt"}));
+
+        // A write cut short all the same (a file size limit here): an append is cut back to where it
+        // started, a longer text in place leaves the old one as it was. In a child, which the limit binds.
+        QVERIFY(writeBytes("limit.txt", QByteArray(1000, 'o')) && ::link("limit.txt", "limit2.txt") == 0);
+        const auto limited = [](const std::function<bool()> &work) {
+            return finishesWithin(20, [&] {
+                const struct rlimit limit = {4096, 4096};
+                ::signal(SIGXFSZ, SIG_IGN);
+                return ::setrlimit(RLIMIT_FSIZE, &limit) == 0 && work();
+            });
+        };
+        QVERIFY(limited([] { return !writeTextFile("limit.txt", QString(5000, 'a'), true); }));
+        QCOMPARE(readBytes("limit2.txt"), QByteArray(1000, 'o'));
+        QVERIFY(limited([] { return !replaceFileContents("limit.txt", QByteArray(5000, 'n')); }));
+        QCOMPARE(readBytes("limit2.txt"), QByteArray(1000, 'o'));
+        QVERIFY(limited([] { return replaceFileContents("limit.txt", QByteArray(4000, 'n')); }));
+        QCOMPARE(readBytes("limit2.txt"), QByteArray(4000, 'n'));
+
+        // A file system that cannot reserve room (ext2): free room of exactly the new text's size is not
+        // enough, since the file system needs blocks of its own to map it; nothing is overwritten.
+        ScratchDisk ext2(m_cwd.file("ext2"), "4M", ScratchDisk::Ext2);
+        if (!ext2.mounted())
+            QSKIP("a loop-mounted ext2 needs root and a loop device");
+        const QByteArray thousand(1000, 'o');
+        QVERIFY(writeBytes("ext2/one.txt", thousand) && ::link("ext2/one.txt", "ext2/two.txt") == 0);
+        QVERIFY(ext2.fill());
+        QFile filler("ext2/.filler");
+        QVERIFY(filler.resize(filler.size() - 300 * 1024));
+        struct statfs room;
+        QVERIFY(::statfs("ext2", &room) == 0 && room.f_bavail > 200);
+        const QByteArray exact(int(room.f_bavail * room.f_bsize), 'n');
+        QVERIFY(!replaceFileContents("ext2/one.txt", exact) && readBytes("ext2/two.txt") == thousand);
+        QVERIFY(!writeTextFile("ext2/one.txt", QString(int(exact.size()), 'a'), true) && readBytes("ext2/two.txt") == thousand);
+        QVERIFY(replaceFileContents("ext2/one.txt", QByteArray(100 * 1024, 'f')) && readBytes("ext2/two.txt") == QByteArray(100 * 1024, 'f'));
     }
 
     void writtenMeansOnDisk()
@@ -440,6 +664,44 @@ private slots:
         QVERIFY(disk.crashAndRemount());
         for (int i = 0; i < 20; ++i)
             QCOMPARE(readBytes(QString("disk/batch%1.txt").arg(i)), QByteArray(3000, char('a' + i)));
+
+        // Descriptors running short as a held replacement is put in place (1 to 7 left): reported written
+        // only where it is on the disk, whether the batch's sync could keep its file system or not.
+        for (int left = 1; left <= 7; ++left)
+            QVERIFY(writeBytes(QString("disk/few%1.txt").arg(left), "old"));
+        ::sync();
+        const pid_t child = ::fork();
+        if (child == 0) {
+            // All made ahead first, and put in place from the most descriptors left to the fewest: a sync of
+            // any of them would carry the others' renames to the disk too.
+            int placed = 0;
+            std::vector<FileReplacement> made;
+            for (int left = 1; left <= 7; ++left)
+                made.emplace_back(QString("disk/few%1.txt").arg(left), "new", FileReplacement::Sync::WhenReplacing);
+            for (int left = 7; left >= 1; --left) {
+                FileReplacement &ahead = made[size_t(left - 1)];
+                PendingSync later;
+                const struct rlimit limit = {256, 256};
+                std::vector<int> taken;
+                for (int fd = 0; ::setrlimit(RLIMIT_NOFILE, &limit) == 0 && (fd = ::dup(0)) >= 0;)
+                    taken.push_back(fd);
+                for (int i = 0; i < left && !taken.empty(); ++i, taken.pop_back())
+                    ::close(taken.back());
+                if (ahead.commit(&later) && later.sync())
+                    placed |= 1 << left;
+                for (const int fd : taken)
+                    ::close(fd);
+            }
+            ::_exit(placed >> 1);
+        }
+        int status = 0;
+        QVERIFY(child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status));
+        const int placed = WEXITSTATUS(status) << 1;
+        QVERIFY(placed != 0);
+        QVERIFY(disk.crashAndRemount());
+        for (int left = 1; left <= 7; ++left)
+            if (placed & (1 << left))
+                QVERIFY2(readBytes(QString("disk/few%1.txt").arg(left)) == "new", qPrintable(QString("%1 left").arg(left)));
     }
 
     void alignmentTable()
