@@ -111,6 +111,12 @@ private slots:
                  QIcon(":/images/icon/images/icon/logo.png").pixmap(64).toImage());
         QCOMPARE(window.minimiseButton()->geometry(), QRect(725, 5, 20, 20));
         QCOMPARE(window.closeWindowButton()->geometry(), QRect(755, 5, 20, 20));
+        // Each of the two shows the style's title-bar picture of what it does.
+        const QImage minPicture = window.style()->standardPixmap(QStyle::SP_TitleBarMinButton).toImage();
+        const QImage closePicture = window.style()->standardPixmap(QStyle::SP_TitleBarCloseButton).toImage();
+        QVERIFY(!minPicture.isNull() && minPicture != closePicture);
+        QCOMPARE(window.minimiseButton()->icon().pixmap(minPicture.size()).toImage(), minPicture);
+        QCOMPARE(window.closeWindowButton()->icon().pixmap(closePicture.size()).toImage(), closePicture);
         for (QWidget *hidden : QList<QWidget *>{ui->meihuaBtn, ui->label_jiemaing, ui->label_msg, ui->label_time,
                                                 ui->saveQrcodeButton, ui->label_createing, ui->label_create_msg,
                                                 ui->label_create_time})

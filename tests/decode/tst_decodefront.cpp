@@ -54,17 +54,35 @@ private slots:
     void pictureSizes()
     {
         // The retry: framed by 20 pixels, then into 70 % of the size when wider
-        // than 500, else into 120 %, the framed copy's aspect kept. ZXing:
+        // than 500, else into 120 %, the framed copy's aspect kept; the picture
+        // lies whole inside the frame, which is scaled with it (a large picture
+        // is scaled before it is framed, on each axis by its own factor). ZXing:
         // scaled down to fit 999 x 999.
-        const struct { QImage (*scale)(const QImage &); QSize input, output; } sizes[] = {
-            {framedRetryImage, {100, 50}, {93, 60}},    {framedRetryImage, {1024, 768}, {707, 537}},
-            {framedRetryImage, {500, 300}, {571, 360}}, {framedRetryImage, {501, 301}, {333, 210}},
-            {framedRetryImage, {100, 300}, {120, 291}}, {zxingInputImage, {2000, 1000}, {999, 499}},
-            {zxingInputImage, {500, 2400}, {208, 999}}, {zxingInputImage, {999, 999}, {999, 999}}};
+        const struct { QImage (*scale)(const QImage &); QSize input, output; QRect picture; } sizes[] = {
+            {framedRetryImage, {100, 50}, {93, 60}, {13, 13, 67, 34}},
+            {framedRetryImage, {1024, 768}, {707, 537}, {13, 13, 680, 510}},
+            {framedRetryImage, {500, 300}, {571, 360}, {21, 21, 529, 318}},
+            {framedRetryImage, {501, 301}, {333, 210}, {12, 12, 308, 185}},
+            {framedRetryImage, {100, 300}, {120, 291}, {17, 17, 86, 257}},
+            {framedRetryImage, {600, 1200}, {420, 813}, {13, 13, 394, 787}},
+            {zxingInputImage, {2000, 1000}, {999, 499}, {0, 0, 999, 499}},
+            {zxingInputImage, {500, 2400}, {208, 999}, {0, 0, 208, 999}},
+            {zxingInputImage, {999, 999}, {999, 999}, {0, 0, 999, 999}}};
         for (const auto &size : sizes) {
             QImage picture(size.input, QImage::Format_RGB32);
             picture.fill(Qt::black);
-            QCOMPARE(size.scale(picture).size(), size.output);
+            const QImage scaled = size.scale(picture);
+            QCOMPARE(scaled.size(), size.output);
+            QRect dark;
+            int darkPixels = 0;
+            for (int y = 0; y < scaled.height(); ++y)
+                for (int x = 0; x < scaled.width(); ++x)
+                    if (qGray(scaled.pixel(x, y)) < 128) {
+                        dark |= QRect(x, y, 1, 1);
+                        ++darkPixels;
+                    }
+            QCOMPARE(dark, size.picture);
+            QCOMPARE(darkPixels, dark.width() * dark.height());
         }
         QVERIFY(framedRetryImage(QImage()).isNull());
     }

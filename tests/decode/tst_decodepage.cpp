@@ -1,5 +1,6 @@
 // The decode page: choosing and decoding a picture or a screen capture, the
 // status line, the counter and the hand-over to the single-generate page.
+#include "decodefront.h"
 #include "helpers.h"
 #include "jietu.h"
 #include "mainwindow.h"
@@ -8,8 +9,23 @@
 #include "windowfixture.h"
 
 #include <QPainter>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
+
+namespace {
+
+// A Data Matrix from zint whose modules touch the picture's edges: neither
+// decoder reads it until it is framed in white.
+QImage edgeToEdgeMatrix(const QString &text)
+{
+    QProcess zint;
+    zint.start("zint", {"-b", "71", "--square", "--scale=3", "--direct", "--filetype=PNG", "-d", text});
+    zint.waitForFinished(30000);
+    return QImage::fromData(zint.readAllStandardOutput(), "PNG").convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace
 
 class TestDecodePage : public QObject
 {
@@ -101,6 +117,32 @@ private slots:
         QCOMPARE(readTextFile(counter), QStringLiteral("2"));
         QVERIFY(!window.captureOverlay());
         QCOMPARE(m_page.messages.size(), 3);
+
+        // A code that only the framed retry reads, as a file and as a capture
+        // cut at its edges: both are decoded with the retry, and counted.
+        const QString edges = QStringLiteral("Edge to edge");
+        const QImage matrix = edgeToEdgeMatrix(edges);
+        QVERIFY(!matrix.isNull() && decodeImageText(matrix, false).isEmpty());
+        QVERIFY(matrix.save(m_page.file("edges.png")));
+        m_page.answers << m_page.file("edges.png");
+        ui->jiemaOneBtn->click();
+        QCOMPARE(ui->JiemaText->toPlainText(), edges);
+        QCOMPARE(ui->jiemaOneMsg->text(), green);
+        screen.fill(Qt::white);
+        QPainter(&screen).drawImage(200, 100, matrix);
+        Jietu::setInjectedScreen(QPixmap::fromImage(screen));
+        ui->JiemaText->clear();
+        ui->jietuBtn->click();
+        overlay = window.captureOverlay();
+        QTest::mousePress(overlay, Qt::LeftButton, {}, QPoint(200, 100));
+        QTest::mouseRelease(overlay, Qt::LeftButton, {}, QPoint(200, 100) + QPoint(matrix.width(), matrix.height()));
+        overlay->grab();
+        QTest::keyClick(overlay, Qt::Key_Return);
+        QCOMPARE(ui->preImgLabel->pixmap(Qt::ReturnByValue).toImage().convertToFormat(QImage::Format_RGB32),
+                 matrix.scaled(360, 360, Qt::KeepAspectRatio, Qt::FastTransformation));
+        QCOMPARE(ui->JiemaText->toPlainText(), edges);
+        QCOMPARE(ui->jiemaOneMsg->text(), green);
+        QCOMPARE(readTextFile(counter), QStringLiteral("4"));
     }
 };
 

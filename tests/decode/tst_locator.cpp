@@ -130,6 +130,21 @@ private slots:
                 seen = seen || (qAbs(c.x() - expected.x()) <= 4 && qAbs(c.y() - expected.y()) <= 4);
             QVERIFY2(seen, qPrintable(QStringLiteral("%1,%2").arg(expected.x()).arg(expected.y())));
         }
+        // A pattern flush with the right edge is measured on the frame's own
+        // columns only, whatever lies after a row in memory: in a region of a
+        // wider frame that is dark beyond it, and in a frame whose rows start
+        // dark. Its centre and its module of 8 come out exact.
+        cv::Mat wide(160, 210, CV_8UC1, cv::Scalar(0));
+        frameWith(200, 160, {{172, 80}}, 8).copyTo(wide(cv::Rect(0, 0, 200, 160)));
+        cv::Mat darkStart = frameWith(200, 160, {{172, 80}}, 8);
+        darkStart.colRange(0, 2).setTo(cv::Scalar(0));
+        for (const cv::Mat &edge : {wide(cv::Rect(0, 0, 200, 160)), darkStart}) {
+            FinderPatternFinder flush(edge);
+            flush.find();
+            QVERIFY(!flush.possibleCenters.isEmpty());
+            for (const FinderPattern &p : flush.possibleCenters)
+                QCOMPARE((QList<float>{p.getX(), p.getY(), p.estimatedModuleSize}), (QList<float>{172, 80, 8}));
+        }
         // A real code, binarised as the camera's frames are.
         QTemporaryDir dir;
         QVERIFY(TestSupport::writeCode(dir.filePath("code.png"), "camera", "PNG"));

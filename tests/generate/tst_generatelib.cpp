@@ -67,6 +67,14 @@ QMap<QString, double> filled(const QString &style, const QByteArray &json, Calle
         f.insert({{"item", qr.xtItem}, {"block", qr.blockSize}, {"alpha", qr.alpha}, {"plus", qr.isPlus}});
         return f;
     }
+    if (style == "svg") {
+        // The vector writer.
+        svgQr qr;
+        Filling::fill(qr, s, "x", "", caller, false);
+        auto f = common(qr);
+        f.insert({{"item", qr.xtItem}, {"block", qr.blockSize}, {"alpha", qr.alpha}, {"plus", qr.isPlus}});
+        return f;
+    }
     lunkuoQr qr;
     Filling::fill(qr, s, "x", "");
     auto f = common(qr);
@@ -168,6 +176,8 @@ private slots:
             {"lunkuo", "{\"qr_codespac\":501}", "spacing", 500}, {"bsd", "{\"qr_isplus\":true}", "plus", 1},
             {"pro", "", "logoHeight", 40}, {"pro", "{\"qr_codespac\":7}", "spacing", 7},
             {"visual", "{\"qr_codespac\":-5}", "spacing", 0},
+            // The vector writer's ground opacity, in hundredths as the other styles'.
+            {"svg", "", "alpha", 0.5}, {"svg", "{\"qr_balpha\":30}", "alpha", 0.3},
         };
         for (const auto &[style, record, field, expected] : rows)
             QTest::newRow(QStringLiteral("%1 %2 %3").arg(style, record, field).toUtf8().constData())

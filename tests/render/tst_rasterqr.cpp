@@ -17,6 +17,7 @@
 #include <QImageReader>
 #include <QtTest>
 
+#include <algorithm>
 #include <type_traits>
 
 using namespace TestSupport;
@@ -143,6 +144,20 @@ QMap<QString, QString> textOf(const QImage &image)
     return text;
 }
 
+// The largest difference in any channel between a square picture and its
+// mirror image in the diagonal through its top-left corner.
+int transposedDifference(const QImage &image)
+{
+    int most = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < y; ++x) {
+            const QRgb a = image.pixel(x, y), b = image.pixel(y, x);
+            most = std::max({most, qAbs(qRed(a) - qRed(b)), qAbs(qGreen(a) - qGreen(b)), qAbs(qBlue(a) - qBlue(b)),
+                         qAbs(qAlpha(a) - qAlpha(b))});
+        }
+    return most;
+}
+
 const QColor red(Qt::red), blue(Qt::blue), white(Qt::white), black(Qt::black), clear(Qt::transparent);
 const QColor green("#008000"), lime(Qt::green), yellow("#ffff00");
 
@@ -260,7 +275,7 @@ private slots:
         const uchar *raw = liquid.holder.get()->data;
         const auto dark = [&](int x, int y) { return x >= 0 && y >= 0 && x < 21 && y < 21 && (raw[21 * y + x] & 1); };
         setSymbol(pro, liquid.content, 1, 0, 1070).xt = 2;
-        QList<ColorProbe> corners;
+        QList<ColorProbe> corners, seams;
         for (int p = 0; p < 21 * 21; ++p) {
             const int x = p % 21, y = p / 21, left = 10 + 50 * x, top = 10 + 50 * y;
             if (!dark(x, y) || liquid.grid.finderArea(x, y, 8) >= 0)
@@ -269,9 +284,16 @@ private slots:
             for (const QPoint &d : {QPoint(-1, -1), QPoint(1, -1), QPoint(-1, 1), QPoint(1, 1)})
                 corners << ColorProbe{left + (d.x() < 0 ? 2 : 47), top + (d.y() < 0 ? 2 : 47),
                                       dark(x + d.x(), y) || dark(x, y + d.y()) ? green : white};
+            // At a pitch of 100, the last column of a module that has a dark right neighbour.
+            if (dark(x + 1, y))
+                seams << ColorProbe{10 + 100 * x + 99, 10 + 100 * y + 50, green};
         }
-        QVERIFY(corners.size() > 500);
+        QVERIFY(corners.size() > 500 && seams.size() > 50);
         wrong += checkProbes(render(pro, "liquid.png"), corners, 127);
+        // Each module's whole shape is stretched over its cell, however large: at a pitch of
+        // 100 it still meets a dark right neighbour without a light seam.
+        setSymbol(pro, liquid.content, 1, 0, 2120);
+        wrong += checkProbes(render(pro, "liquid_large.png"), seams, 8);
 
         // Tone, version 2 at 1350: the canvas itself, module (x, y) at cell
         // 50(x + 1), 50(y + 1), on a translucent ground; each eye stamped one cell
@@ -346,6 +368,11 @@ private slots:
             rings << ColorProbe{905, 975, red} << ColorProbe{925, 975, white} << ColorProbe{945, 975, red}
                   << ColorProbe{1005, 975, red} << ColorProbe{975, 1025, white};
             wrong += checkProbes(outlined, rings, 127);
+            // Rounded corners are quarter circles: the first finder with its outlines, up to
+            // the middle of its separator, is its own mirror image in the diagonal.
+            const int asymmetry = transposedDifference(outlined.copy(0, 0, 425, 425));
+            if (asymmetry > 8)
+                wrong += QStringLiteral("finder of look %1 not symmetric: %2; ").arg(xt).arg(asymmetry);
         }
         QCOMPARE(wrong, QString());
     }
@@ -400,6 +427,18 @@ private slots:
         }
         const GifRecord gif = readGif(setBackground(still, "anim.gif", 60, 30).create("out.gif") ? "out.gif" : "");
         QVERIFY(gif.frames.size() == 2 && gif.frames.at(0).image.pixel(10, 10) != gif.frames.at(1).image.pixel(10, 10));
+        // A transparent code flattened onto white for a GIF stays where it was: without a
+        // margin its finders reach the picture's corners (version 1, a pitch of 300 / 21),
+        // and their cleared rings are white.
+        ProQrcode flat;
+        setSymbol(flat, "flattened").isTran = true;
+        flat.margin = 0;
+        const GifRecord flatGif = readGif(flat.create("flat.gif") ? "flat.gif" : "");
+        QVERIFY(flatGif.frames.size() == 1 && flatGif.screen == QSize(300, 300));
+        QCOMPARE(checkProbes(flatGif.frames.at(0).image, {{0, 0, black}, {299, 0, black}, {0, 299, black},
+                                                          {0, 50, black}, {15, 15, white}, {284, 15, white},
+                                                          {29, 29, black}}, 32),
+                 QString());
     }
 
     void pngPixelsAsTheToolkitWrites()

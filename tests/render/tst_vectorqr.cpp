@@ -130,7 +130,12 @@ private slots:
                                                      cell(liquid, "roundRightTop", 0.4, 12.6, dark, 13),
                                                      cell(liquid, "roundLeftBottom", 12.6, 0.4, dark, 13),
                                                      cell(liquid, "roundLeftBottom", 2.5, 10.5, dark, 13),
-                                                     cell(liquid, "roundRightBottom", 0.4, 0.4, dark, 13)}},
+                                                     cell(liquid, "roundRightBottom", 0.4, 0.4, dark, 13),
+                                                     // The rounded corner of each corner piece is cut off.
+                                                     cell(liquid, "roundLeftTop", 0.6, 0.6, white, 13),
+                                                     cell(liquid, "roundRightTop", 12.4, 0.6, white, 13),
+                                                     cell(liquid, "roundLeftBottom", 0.6, 12.4, white, 13),
+                                                     cell(liquid, "roundRightBottom", 12.4, 12.4, white, 13)}},
             {1, 1, 2, 1, 300, 50, true, "VOPA-2", {}}, {2, 2, 7, 3, 400, 50, true, "https://example.com/v?v=7", {}},
             {0, 1, 7, 2, 400, 30, false, "block size", {}}, {1, 2, 0, 3, 300, 70, false, "block size", {}},
             {2, 0, 0, 2, 300, 70, true, "矢量二维码测试", {}}, {2, 1, 0, 2, 300, 50, false, "", {}}};
