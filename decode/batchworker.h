@@ -4,10 +4,9 @@
 #define VOPA_BATCHWORKER_H
 
 #include <QAtomicInt>
-#include <QFile>
+#include <QByteArray>
 #include <QObject>
 #include <QString>
-#include <QTextStream>
 
 #include <memory>
 
@@ -58,19 +57,30 @@ private:
 };
 
 // A result file or an error log of a batch, appended to as UTF-8 without a
-// byte-order mark. A write that failed (a full disk, a folder made read-only
-// meanwhile) is noticed when the file is closed.
+// byte-order mark. Lines are gathered whole and handed to the file whole, a
+// run of them in one write: another batch appending to the same file (both
+// batches logging into one folder, or another copy of the program) never
+// lands inside a line. A write that failed (a full disk, a folder made
+// read-only meanwhile) is noticed when the file is closed.
 class BatchFile
 {
 public:
+    BatchFile() = default;
+    BatchFile(const BatchFile &) = delete;
+    BatchFile &operator=(const BatchFile &) = delete;
+    // Lines not yet handed over are written when it goes, unsynced.
+    ~BatchFile();
     bool open(const QString &path);
-    void writeLine(const QString &line) { m_stream << line << '\n'; }
+    void writeLine(const QString &line);
     // False when anything written was lost.
     bool close();
 
 private:
-    QFile m_file;
-    QTextStream m_stream;
+    void handOver();
+
+    int m_fd = -1;
+    QByteArray m_lines;
+    bool m_lost = false;
 };
 
 #endif

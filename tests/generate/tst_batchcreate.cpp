@@ -2,6 +2,7 @@
 // decoded back, names and extensions, error rows, refusals, the counter, and
 // rendering ahead writing what one row at a time writes.
 #include "batchcreate.h"
+#include "batchjiema.h"
 #include "decodefront.h"
 #include "helpers.h"
 #include "testsupport.h"
@@ -11,6 +12,7 @@
 #include <QPointer>
 #include <QRegularExpression>
 #include <QTextCodec>
+#include <QThread>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -300,6 +302,109 @@ private slots:
         const int made = QDir(file("disk/out")).entryList({"*.png"}, QDir::Files).size();
         QVERIFY2(made > 0 && made < 600, qPrintable(QString::number(made)));
         QCOMPARE(readTextFile(file("qrcode_create.cache")), QString::number(made));
+    }
+
+    void twoBatchesShareOneFolder()
+    {
+        // Both batches at once into one folder, each with far more than a buffer of lines for its error
+        // log, and two batch decodes started in the same second, whose result files are one file: every
+        // line arrives whole, each batch's lines in its own order.
+        QByteArray rows = "name,text\n";
+        QStringList madeLines;
+        for (int i = 0; i < 2000; ++i) {
+            const QByteArray name = "E" + QByteArray::number(10000 + i) + "_" + QByteArray(40, 'x');
+            rows += name + (i % 2 ? ",\n" : ",a code\n");
+            if (i % 2)
+                madeLines << QString::fromLatin1(name + ",");
+        }
+        QVERIFY(TestSupport::writeBytes(file("d.csv"), rows) && QDir().mkpath(file("junk")) && QDir().mkpath(file("codes")));
+        QStringList junk;
+        for (int i = 0; i < 2000; ++i) {
+            junk << file(QString("junk/junk_%1_%2.txt").arg(10000 + i).arg(QString(40, 'y')));
+            QVERIFY(TestSupport::writeBytes(junk.last(), "not a picture"));
+        }
+        QVERIFY(TestSupport::writeCode(file("codes/model.png"), "shared"));
+        QStringList codes;
+        for (int i = 0; i < 600; ++i) {
+            codes << QString("code_%1_%2").arg(10000 + i).arg(QString(80, 'z'));
+            QVERIFY(QFile::copy(file("codes/model.png"), file("codes/" + codes.last() + ".png")));
+        }
+        QVERIFY(QFile::remove(file("codes/model.png")));
+        const auto decodeOnAThread = [](const QString &source, const QString &target) {
+            auto *thread = new QThread;
+            auto *worker = new BatchJiema;
+            worker->moveToThread(thread);
+            QObject::connect(worker, &QObject::destroyed, thread, &QThread::quit, Qt::DirectConnection);
+            thread->start();
+            QMetaObject::invokeMethod(worker, "batchStart", Qt::QueuedConnection, Q_ARG(QString, source),
+                                      Q_ARG(QString, target), Q_ARG(QString, QString()));
+            return thread;
+        };
+        const auto lines = [&](const QString &name) {
+            return text(file("out/" + name)).split('\n');
+        };
+        // Each batch's own lines, in its own order, with nothing else inside or between them.
+        const auto inOrder = [](const QStringList &all, const QStringList &expected, const QString &prefix) {
+            QStringList own;
+            for (const QString &line : all)
+                if (line.startsWith(prefix))
+                    own << line;
+            return own == expected;
+        };
+
+        // Two logs of one folder written a line each in turn, as two batches may: every line whole.
+        {
+            QVERIFY(QDir().mkpath(file("out")));
+            BatchFile first, second;
+            QVERIFY(first.open(file("out/error_log.txt")) && second.open(file("out/error_log.txt")));
+            for (const QString &line : madeLines) {
+                first.writeLine(line);
+                second.writeLine(line.toLower());
+            }
+            QVERIFY(first.close() && second.close());
+            QStringList all = lines("error_log.txt");
+            QVERIFY(all.size() == 2 * madeLines.size() + 1 && all.takeLast().isEmpty());
+            QVERIFY(inOrder(all, madeLines, "E"));
+            QStringList lowered;
+            for (const QString &line : madeLines)
+                lowered << line.toLower();
+            QVERIFY(inOrder(all, lowered, "e"));
+            QVERIFY(QFile::remove(file("out/error_log.txt")));
+        }
+
+        QScopedPointer<QThread> decoding(decodeOnAThread(file("junk"), file("out")));
+        QCOMPARE(runBatch(file("d.csv"), file("out"), "pro").value(2000).second,
+                 QStringLiteral("生成统计：成功 1000 个， 错误：1000 个（在保存路径查看错误信息）"));
+        QVERIFY(decoding->wait(60000));
+        const QStringList log = lines("error_log.txt");
+        QCOMPARE(log.size(), 1000 + 2000 + 1);
+        QVERIFY(log.last().isEmpty());
+        QVERIFY(inOrder(log, madeLines, "E"));
+        QStringList junkLines;
+        for (const QString &line : log)
+            if (!line.startsWith("E") && !line.isEmpty())
+                junkLines << line.section(" : ", 1);
+        junkLines.sort();
+        QCOMPARE(junkLines, junk);
+
+        // Two batch decodes in one second: one result file, each line whole.
+        QVERIFY(QDir(file("out")).removeRecursively());
+        QTest::qWait(1000 - QTime::currentTime().msec() % 1000);
+        QScopedPointer<QThread> first(decodeOnAThread(file("codes"), file("out"))),
+            second(decodeOnAThread(file("codes"), file("out")));
+        QVERIFY(first->wait(60000) && second->wait(60000));
+        const QStringList results = QDir(file("out")).entryList({"*.csv"});
+        QCOMPARE(results.size(), 1);
+        QStringList got = lines(results.first());
+        QCOMPARE(got.count(QStringLiteral("文件名,二维码内容 ")), 2);
+        got.removeAll(QStringLiteral("文件名,二维码内容 "));
+        got.removeAll(QString());
+        QStringList expected;
+        for (const QString &code : codes)
+            expected << code + ".png,shared" << code + ".png,shared";
+        got.sort();
+        expected.sort();
+        QCOMPARE(got, expected);
     }
 
     void everyStyleAndFormat()
