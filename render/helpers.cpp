@@ -12,7 +12,9 @@
 #include <QRandomGenerator>
 #include <QThread>
 #include <climits>
+#include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -105,11 +107,47 @@ int readCacheCounter(const QString &name)
     return ok ? value : 0;
 }
 
+namespace {
+
+// Held by one copy of the program at a time: a lock on a file beside the
+// counter (flock), which every copy takes, let go when its descriptor is
+// closed, also by a copy that dies holding it; the file itself stays, and
+// is only ever locked, never read. A lock not had within a second is done
+// without, rather than keep the window waiting on a copy that hangs.
+class CounterLock
+{
+public:
+    CounterLock(const QString &path, const QString &name) : m_fd(path.isEmpty() ? -1 : openForAppend(path + ".lock"))
+    {
+        for (int tries = 0; m_fd >= 0 && ::flock(m_fd, LOCK_EX | LOCK_NB) != 0; ++tries) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) || tries == 200) {
+                qWarning("counter %s raised without its lock", qUtf8Printable(name));
+                break;
+            }
+            QThread::msleep(5);
+        }
+    }
+    ~CounterLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    CounterLock(const CounterLock &) = delete;
+    CounterLock &operator=(const CounterLock &) = delete;
+
+private:
+    int m_fd;
+};
+
+} // namespace
+
 void addCacheCounter(const QString &name, const int &amount)
 {
-    // The decode page and a batch worker may add to one counter at once.
+    // The decode page and a batch worker may add to one counter at once, and
+    // so may another copy of the program.
     QMutexLocker lock(&counterMutex());
     const QString path = counterPath(name);
+    const CounterLock copies(path, name);
     bool ok = false;
     int value = readTextFile(path, QStringLiteral("0")).toInt(&ok, 10);
     if (!ok)

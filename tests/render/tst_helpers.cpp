@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstring>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -146,6 +147,32 @@ private slots:
         QScopedPointer<QThread> second(QThread::create(adder));
         second->start();
         QVERIFY(collectMessages(adder).isEmpty() && second->wait(60000) && readBytes("qrcode_create.cache") == "600");
+        // Two copies of the program at once: nothing lost either, and the lock beside the counter is no
+        // obstacle to the next copy.
+        pid_t copies[2];
+        for (pid_t &copy : copies)
+            if ((copy = ::fork()) == 0) {
+                adder();
+                ::_exit(0);
+            }
+        for (const pid_t copy : copies)
+            QVERIFY(copy > 0 && ::waitpid(copy, nullptr, 0) == copy);
+        QCOMPARE(readBytes("qrcode_create.cache"), QByteArray("1200"));
+        QVERIFY(collectMessages([] { addCacheCounter("qrcode_create", 1); }, false).isEmpty());
+        // A copy that hangs holding the lock keeps the window waiting a moment only.
+        const pid_t hanging = ::fork();
+        if (hanging == 0) {
+            const int fd = ::open("qrcode_create.cache.lock", O_WRONLY);
+            ::_exit(fd >= 0 && ::flock(fd, LOCK_EX) == 0 && ::sleep(60) == 0 ? 0 : 1);
+        }
+        QTest::qWait(200);
+        QElapsedTimer waited;
+        waited.start();
+        QCOMPARE(collectMessages([] { addCacheCounter("qrcode_create", 1); }, false),
+                 QStringList{"counter qrcode_create raised without its lock"});
+        QVERIFY(waited.elapsed() < 10000 && readBytes("qrcode_create.cache") == "1202");
+        ::kill(hanging, SIGKILL);
+        QVERIFY(::waitpid(hanging, nullptr, 0) == hanging);
         // A counter that cannot be written stays, and says so.
         QVERIFY(QDir().mkdir("qrcode_jiema.cache"));
         QCOMPARE(collectMessages([] { addCacheCounter("qrcode_jiema", 1); }, false),
