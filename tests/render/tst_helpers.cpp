@@ -765,6 +765,10 @@ private slots:
                 }
             }
             QCOMPARE(anchors, version == 1 ? 0 : version < 7 ? 1 : perSide * perSide - 3);
+            // Drawn whole in the "plus" looks: the timing lines and every module of format information.
+            for (int i = 0; i <= 8; ++i)
+                QVERIFY(g.inPlusZone(i, 8) && g.inPlusZone(8, i) && (i == 8 || (g.inPlusZone(w - 1 - i, 8) && g.inPlusZone(8, w - 1 - i))));
+            QVERIFY(g.inPlusZone(w / 2, 6) && g.inPlusZone(6, w / 2) && !g.inPlusZone(9, 9) && !g.inPlusZone(w - 9, w - 9));
         }
         // Version 40 at level H holds 1273 bytes and no more.
         const auto encodes = [](QByteArray t) { return QrSymbolHolder(encodeQrContent(t, 40, 3, 2, true)).get(); };
