@@ -201,15 +201,20 @@ bool mixesScripts(const Scripts &scripts)
 // Chinese, so GB18030 needs GB18030 to read every byte, and then:
 // - more ill-formed UTF-8 sequences than well-formed ones (GBK scanned as
 //   UTF-8 gives several bad sequences for each pair that passes by chance);
+// - or an ill-formed sequence, and good ones that read as characters no
+//   text holds (unassigned or private ones, as GBK's rarer characters give);
 // - or Chinese text as GB18030 reads it: nine in ten of its two-byte
 //   characters in GB2312's rows (UTF-8 read as GBK lands mostly outside
 //   them), the UTF-8 sequences not inside ASCII words (where accented
 //   letters sit), and either an ill-formed sequence somewhere, unless the
-//   good sequences are letters of one alphabet that outnumber the bad three
-//   to one (a damaged UTF-8 file), or, bytes valid both ways, every pair in
-//   GB2312 and UTF-8 reading them as a mix of alphabets. A genuine UTF-8
-//   text in one alphabet is never turned into GB18030: a short GBK text
-//   that reads as such ("学校,小学" as "ѧУ,Сѧ") stays UTF-8.
+//   good sequences are letters of one alphabet, or hold Chinese, Japanese
+//   or Korean, and outnumber the bad three to one (a damaged UTF-8 file),
+//   or, bytes valid both ways, every pair in
+//   GB2312 and UTF-8 reading them as a mix of alphabets without Chinese,
+//   Japanese or Korean (which UTF-8 holds and GBK read as UTF-8 all but
+//   never gives). A genuine UTF-8 text in one alphabet, or in one beside
+//   Chinese, is never turned into GB18030: a short GBK text that reads as
+//   one alphabet ("学校,小学" as "ѧУ,Сѧ") stays UTF-8.
 QTextCodec *guessCodec(const QByteArray &bytes)
 {
     QTextCodec *utf8 = QTextCodec::codecForName("UTF-8");
@@ -222,13 +227,18 @@ QTextCodec *guessCodec(const QByteArray &bytes)
         return utf8;
     if (scan.invalid > scan.sequences)
         return gb18030;
+    const Scripts scripts = scriptsOf(utf8->toUnicode(bytes));
+    if (scan.invalid > 0 && scripts.strange > 0)
+        return gb18030;
     if (gb.pairs == 0 || gb.gb2312 * 10 < gb.pairs * 9 || scan.inWords * 2 > scan.sequences)
         return utf8;
-    const Scripts scripts = scriptsOf(utf8->toUnicode(bytes));
     if (scan.invalid > 0)
-        return scan.invalid * 3 <= scan.sequences && scripts.strange == 0 && scripts.letters.size() == 1 ? utf8
-                                                                                                          : gb18030;
-    return gb.gb2312 == gb.pairs && mixesScripts(scripts) ? gb18030 : utf8;
+        return scan.invalid * 3 <= scan.sequences
+                       && (scripts.letters.size() == 1 || scripts.letters.contains(QChar::Script_Han))
+                   ? utf8
+                   : gb18030;
+    return gb.gb2312 == gb.pairs && !scripts.letters.contains(QChar::Script_Han) && mixesScripts(scripts) ? gb18030
+                                                                                                             : utf8;
 }
 
 } // namespace

@@ -401,6 +401,9 @@ private slots:
             {"id,text\n\xD8\xA8\xD8\xA7\xD8\xA8\n", {{"id", "text"}, {"باب"}}},
             {"id,text\n\xD5\xAF\xD5\xA1,\xD5\xA1\xD5\xB5\xD5\xB8\n", {{"id", "text"}, {"կա", "այո"}}},
             {"name,text\nb\xC3\xA9" "b\xC3\xA9,10 \xCE\xBCg\n", {{"name", "text"}, {"bébé", "10 μg"}}},
+            {"name,text\n\xD0\xBD\xD0\xB5\xD0\xB1\xD0\xBE,\xE5\xA4\xA9\xE7\xA9\xBA\n", {{"name", "text"}, {"небо", "天空"}}},
+            // GBK: 喆 is outside GB2312; UTF-8 would read a private character.
+            {"name,text\n\xC0\xEE\x86\xB4,u1\n", {{"name", "text"}, {"李喆", "u1"}}},
             // Damaged: "ç" and "éé" in Latin-1 among UTF-8 accents; one flipped byte in a Russian word.
             {"id,text\n\xC3\xA9l\xC3\xA8ve,\xC3\xA9t\xC3\xA9\n\xC3\xA9" "cole,caf\xC3\xA9\nb\xC3\xA9" "b\xC3\xA9,th\xC3\xA9\n"
              "Fran\xE7ois,cr\xE9\xE9" "e\n",
@@ -408,6 +411,9 @@ private slots:
             {"id,text\n\xD0\xBE\xD0\xBA\xD0\xBD\xD0\xBE,\xD0\xB4\xD0\xBE\xD0\xBC\n\xD0\xBA\xD0\xF8\xD0\xBD\xD0\xBE,"
              "\xD0\xB7\xD0\xBE\xD0\xBD\xD0\xB4\n",
              {{"id", "text"}, {"окно", "дом"}, {"к\uFFFD\uFFFDно", "зонд"}}},
+            // Arabic beside Chinese, the last character cut.
+            {"id,text\n\xD8\xA7\xD8\xA8\xD8\xB2\xD8\xA7\xD8\xB1,\xE7\xBA\xB3\xE4\xBC\xA6\xE5\xB7\n",
+             {{"id", "text"}, {"ابزار", "纳伦\uFFFD\uFFFD"}}},
             // A flipped bit that makes one letter Armenian: still valid both ways.
             {"id,text\n\xD0\xBE\xD0\xBA\xD4\xBD\xD0\xBE,\xD0\xB4\xD0\xBE\xD0\xBC\n\xD0\xBA\xD0\xB8\xD0\xBD\xD0\xBE,"
              "\xD0\xB7\xD0\xBE\xD0\xBD\xD0\xB4\n",
