@@ -4,7 +4,6 @@
 
 #include <QThread>
 
-#include <cerrno>
 #include <unistd.h>
 
 const char BatchWorker::WriteFailed[] = "保存文件写入失败，请检查文件夹权限";
@@ -41,19 +40,11 @@ void BatchFile::writeLine(const QString &line)
 
 void BatchFile::handOver()
 {
-    // One write of whole lines; the file is opened for appending, so the
-    // system puts all of it at the end at once. Only a full disk or a
-    // signal writes less, and the rest follows at once.
-    for (qint64 done = 0; done < m_lines.size() && m_fd >= 0;) {
-        const ssize_t n = ::write(m_fd, m_lines.constData() + done, size_t(m_lines.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            m_lost = true;
-            break;
-        }
-        done += n;
-    }
+    // A run of whole lines in one write, all or none: lines a full disk did
+    // not take are lost, and so is every later one, so that no line ever
+    // follows a part of one.
+    if (!m_lost && !m_lines.isEmpty() && !appendWhole(m_fd, m_lines))
+        m_lost = true;
     m_lines.clear();
 }
 

@@ -156,8 +156,10 @@ bool roomFor(int file, off_t from, off_t length)
     struct statfs room;
     if (::fstatfs(file, &room) != 0)
         return false;
+    // Free blocks are counted in fragments (FUSE file systems may report a
+    // fragment smaller than their block).
     const qint64 block = qMax<qint64>(room.f_bsize, 512);
-    const qint64 available = qint64(room.f_bavail) * block;
+    const qint64 available = qint64(room.f_bavail) * (room.f_frsize > 0 ? qint64(room.f_frsize) : block);
     constexpr unsigned long CopyOnWrite = 0x9123683E; // Btrfs
     if (static_cast<unsigned long>(room.f_type) == CopyOnWrite && available < length)
         return false;
@@ -172,7 +174,10 @@ bool roomFor(int file, off_t from, off_t length)
         level = (level + perBlock - 1) / perBlock;
         mapping += level;
     }
-    return available / block >= blocks + mapping;
+    if (available / block >= blocks + mapping)
+        return true;
+    errno = ENOSPC;
+    return false;
 }
 
 // The new contents written into the file itself, for a file a rename cannot
@@ -293,8 +298,10 @@ bool resolve(const QByteArray &path, WriteTarget *target)
             errno = current.isEmpty() ? ENOENT : EISDIR;
             return false;
         }
-        // The folder part: the system follows its links itself, with its guards.
-        Fd dir(::openat(base ? base.get() : AT_FDCWD, folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        // The folder part: the system follows its links itself, as it does
+        // in any name, where its guard for shared folders does not apply to
+        // a link inside the name ("/." makes the folder's own link one).
+        Fd dir(::openat(base ? base.get() : AT_FDCWD, (folder + "/.").constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
         struct stat folderStatus;
         if (!dir || ::fstat(dir.get(), &folderStatus) != 0)
             return false;
@@ -727,22 +734,34 @@ int openForAppend(const QString &path)
     return -1;
 }
 
+bool appendWhole(int fd, const QByteArray &bytes)
+{
+    struct stat status;
+    if (fd < 0 || ::fstat(fd, &status) != 0)
+        return false;
+    // Room first, so that a full disk adds nothing rather than a part.
+    if (!roomFor(fd, status.st_size, bytes.size()))
+        return false;
+    // One write: the system puts all of it at the end at once, so nothing
+    // another writer appends meanwhile lands inside it.
+    ssize_t n = -1;
+    do
+        n = ::write(fd, bytes.constData(), size_t(bytes.size()));
+    while (n < 0 && errno == EINTR);
+    if (n == bytes.size())
+        return true;
+    // Cut short: the part written, which ends where the descriptor now
+    // stands, is cut off again, unless another writer has appended since.
+    const int error = n < 0 ? errno : ENOSPC;
+    const off_t end = n > 0 ? ::lseek(fd, 0, SEEK_CUR) : -1;
+    if (end > 0 && ::fstat(fd, &status) == 0 && status.st_size == end)
+        [[maybe_unused]] const bool cut = ::ftruncate(fd, end - n) == 0;
+    errno = error;
+    return false;
+}
+
 bool appendToFile(const QString &path, const QByteArray &bytes)
 {
     const Fd file(openForAppend(path));
-    struct stat status;
-    if (!file || ::fstat(file.get(), &status) != 0)
-        return false;
-    // Room first, so that a full disk adds nothing rather than a part.
-    if (!roomFor(file.get(), status.st_size, bytes.size()))
-        return false;
-    if (writeAll(file.get(), bytes) && ::fdatasync(file.get()) == 0)
-        return true;
-    // Cut back to where it started, unless someone else has appended since.
-    const int error = errno;
-    struct stat after;
-    if (::fstat(file.get(), &after) == 0 && after.st_size > status.st_size && after.st_size <= status.st_size + bytes.size())
-        [[maybe_unused]] const bool cut = ::ftruncate(file.get(), status.st_size) == 0;
-    errno = error;
-    return false;
+    return file && appendWhole(file.get(), bytes) && ::fdatasync(file.get()) == 0;
 }

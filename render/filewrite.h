@@ -62,6 +62,10 @@ int openForAppend(const QString &path);
 // Appends the bytes, all or none (the room reserved first), and syncs them;
 // false when they were not written.
 bool appendToFile(const QString &path, const QByteArray &bytes);
+// Appends the bytes to `fd`, opened by openForAppend, in one write, all or
+// none: the room reserved first, a write the disk cuts short cut back again
+// (unless another writer appended meanwhile). Not synced.
+bool appendWhole(int fd, const QByteArray &bytes);
 
 // The file systems a batch has put files on, synced once when it ends: one
 // sync of a file system costs less than a sync of every file (which waits

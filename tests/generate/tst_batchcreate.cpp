@@ -302,6 +302,22 @@ private slots:
         const int made = QDir(file("disk/out")).entryList({"*.png"}, QDir::Files).size();
         QVERIFY2(made > 0 && made < 600, qPrintable(QString::number(made)));
         QCOMPARE(readTextFile(file("qrcode_create.cache")), QString::number(made));
+
+        // A log the disk stops taking, then takes again: each line in it whole, none after a part of one.
+        QVERIFY(filler.resize(filler.size() - 100 * 1024));
+        BatchFile log;
+        QVERIFY(log.open(file("disk/lines.txt")));
+        const auto line = [](int i) { return QString("L%1 ").arg(i, 5, 10, QLatin1Char('0')) + QString(90, 'x'); };
+        for (int i = 0; i < 3000; ++i)
+            log.writeLine(line(i));
+        QVERIFY(filler.resize(filler.size() - 200 * 1024));
+        for (int i = 3000; i < 3010; ++i)
+            log.writeLine(line(i));
+        QVERIFY(!log.close());
+        const QStringList written = text(file("disk/lines.txt")).split('\n', Qt::SkipEmptyParts);
+        QVERIFY(!written.isEmpty() && TestSupport::readBytes(file("disk/lines.txt")).endsWith('\n'));
+        for (int i = 0; i < written.size(); ++i)
+            QCOMPARE(written.at(i), line(i));
     }
 
     void twoBatchesShareOneFolder()

@@ -408,8 +408,10 @@ private slots:
         QVERIFY(theirs("shared/theirs.txt") && theirs("team/theirs.txt") && writeBytes("shared/mine.txt", "mine"));
         QVERIFY(theirs("shared/toprivate", "../private/made.txt") && theirs("shared/toexisting", "../private/existing.txt"));
         QVERIFY(::symlink("../private/mine.txt", "shared/mylink") == 0 && writeBytes("private/existing.txt", "existing"));
-        const QStringList names = {"shared/theirs.txt", "team/theirs.txt", "shared/mine.txt",
-                                   "shared/toprivate", "shared/toexisting", "shared/mylink"};
+        // A link of theirs inside the name, not at its end: followed, as the system follows it.
+        QVERIFY(theirs("shared/todir", "../private"));
+        const QStringList names = {"shared/theirs.txt", "team/theirs.txt", "shared/mine.txt", "shared/toprivate",
+                                   "shared/toexisting", "shared/mylink", "shared/todir/inside.txt"};
         // Every write of a name: the same verdict from each; the name's file holds "theirs" again after.
         const auto writes = [&](const QString &name) {
             HeldWrites held;
