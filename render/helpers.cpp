@@ -117,15 +117,23 @@ namespace {
 class CounterLock
 {
 public:
-    CounterLock(const QString &path, const QString &name) : m_fd(path.isEmpty() ? -1 : openForAppend(path + ".lock"))
+    CounterLock(const QString &path, const QString &name)
     {
-        for (int tries = 0; m_fd >= 0 && ::flock(m_fd, LOCK_EX | LOCK_NB) != 0; ++tries) {
-            if ((errno != EWOULDBLOCK && errno != EINTR) || tries == 200) {
-                qWarning("counter %s raised without its lock", qUtf8Printable(name));
+        if (path.isEmpty())
+            return;
+        const QString lockPath = path + QStringLiteral(".lock");
+        m_fd = openForAppend(lockPath);
+        // One left by another user, which this one may only read, locks as well.
+        if (m_fd < 0)
+            m_fd = openReadOnly(QFile::encodeName(lockPath));
+        bool locked = false;
+        for (int tries = 0; m_fd >= 0 && !(locked = ::flock(m_fd, LOCK_EX | LOCK_NB) == 0); ++tries) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) || tries == 200)
                 break;
-            }
             QThread::msleep(5);
         }
+        if (!locked)
+            qWarning("counter %s raised without its lock", qUtf8Printable(name));
     }
     ~CounterLock()
     {
@@ -136,7 +144,21 @@ public:
     CounterLock &operator=(const CounterLock &) = delete;
 
 private:
-    int m_fd;
+    // A regular file only, never what a link leads to, without waiting on it.
+    static int openReadOnly(const QByteArray &path)
+    {
+        struct stat named, opened;
+        if (::lstat(path.constData(), &named) != 0 || !S_ISREG(named.st_mode))
+            return -1;
+        const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd >= 0 && (::fstat(fd, &opened) != 0 || opened.st_ino != named.st_ino || opened.st_dev != named.st_dev)) {
+            ::close(fd);
+            return -1;
+        }
+        return fd;
+    }
+
+    int m_fd = -1;
 };
 
 } // namespace
@@ -144,10 +166,11 @@ private:
 void addCacheCounter(const QString &name, const int &amount)
 {
     // The decode page and a batch worker may add to one counter at once, and
-    // so may another copy of the program.
-    QMutexLocker lock(&counterMutex());
+    // so may another copy of the program. Its lock first: a thread waiting
+    // for it keeps no other thread of this copy waiting too.
     const QString path = counterPath(name);
     const CounterLock copies(path, name);
+    QMutexLocker lock(&counterMutex());
     bool ok = false;
     int value = readTextFile(path, QStringLiteral("0")).toInt(&ok, 10);
     if (!ok)

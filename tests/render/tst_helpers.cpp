@@ -173,6 +173,12 @@ private slots:
         QVERIFY(waited.elapsed() < 10000 && readBytes("qrcode_create.cache") == "1202");
         ::kill(hanging, SIGKILL);
         QVERIFY(::waitpid(hanging, nullptr, 0) == hanging);
+        // A user who may only read a lock file root left takes the lock all the same.
+        const Unprivileged reader = ::geteuid() != 0 ? Unprivileged::NoUser : runUnprivileged({m_cwd.path(), "qrcode_create.cache"}, [] {
+            return ::access("qrcode_create.cache.lock", W_OK) != 0
+                   && collectMessages([] { addCacheCounter("qrcode_create", 1); }, false).isEmpty();
+        });
+        QVERIFY(reader != Unprivileged::Failed && readBytes("qrcode_create.cache") == (reader == Unprivileged::Passed ? "1203" : "1202"));
         // A counter that cannot be written stays, and says so.
         QVERIFY(QDir().mkdir("qrcode_jiema.cache"));
         QCOMPARE(collectMessages([] { addCacheCounter("qrcode_jiema", 1); }, false),
