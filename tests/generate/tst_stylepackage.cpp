@@ -135,6 +135,12 @@ private slots:
         QCOMPARE(openDialogs(window), 2);
         QCOMPARE(readTextFile(m_page.file("pretest_last.cache")), m_page.file("pretest_visual.png"));
         QVERIFY(!QFile::exists(m_page.file("create_style.cache")));
+        // The vector and contour pages import alike.
+        QVERIFY(ui->svg_sizeSlider->value() != ui->svg_sizeSlider->minimum() && ui->lksizeSlider->value() != ui->lksizeSlider->minimum());
+        press(window, "svg_importButton", m_page.file("in/s.json"));
+        press(window, "lkimportButton", m_page.file("in/s.json"));
+        QVERIFY(m_page.messages.isEmpty() && openDialogs(window) == 4);
+        QVERIFY(ui->svg_sizeSlider->value() == ui->svg_sizeSlider->minimum() && ui->lksizeSlider->value() == ui->lksizeSlider->minimum());
 
         // Picture names join the package's folder; a name that leaves it counts as none.
         QVERIFY(TestSupport::writeBytes(m_page.file("in/s.json"),
