@@ -59,6 +59,10 @@ bool replaceFileContents(const QString &path, const QByteArray &bytes);
 // umask when missing); -1 for a name that is not a regular file, without
 // blocking on it, or one that cannot be opened. The caller closes it.
 int openForAppend(const QString &path);
+// A descriptor to flock, on the file `path` names: opened for appending as
+// openForAppend does (made when missing), or only for reading where the user
+// may not write it (one another user left); -1 as openForAppend.
+int openForLocking(const QString &path);
 // Appends the bytes, all or none (the room reserved first), and syncs them;
 // false when they were not written.
 bool appendToFile(const QString &path, const QByteArray &bytes);

@@ -121,11 +121,7 @@ public:
     {
         if (path.isEmpty())
             return;
-        const QString lockPath = path + QStringLiteral(".lock");
-        m_fd = openForAppend(lockPath);
-        // One left by another user, which this one may only read, locks as well.
-        if (m_fd < 0)
-            m_fd = openReadOnly(QFile::encodeName(lockPath));
+        m_fd = openForLocking(path + QStringLiteral(".lock"));
         bool locked = false;
         for (int tries = 0; m_fd >= 0 && !(locked = ::flock(m_fd, LOCK_EX | LOCK_NB) == 0); ++tries) {
             if ((errno != EWOULDBLOCK && errno != EINTR) || tries == 200)
@@ -144,20 +140,6 @@ public:
     CounterLock &operator=(const CounterLock &) = delete;
 
 private:
-    // A regular file only, never what a link leads to, without waiting on it.
-    static int openReadOnly(const QByteArray &path)
-    {
-        struct stat named, opened;
-        if (::lstat(path.constData(), &named) != 0 || !S_ISREG(named.st_mode))
-            return -1;
-        const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-        if (fd >= 0 && (::fstat(fd, &opened) != 0 || opened.st_ino != named.st_ino || opened.st_dev != named.st_dev)) {
-            ::close(fd);
-            return -1;
-        }
-        return fd;
-    }
-
     int m_fd = -1;
 };
 
