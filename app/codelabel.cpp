@@ -1,7 +1,9 @@
 #include "codelabel.h"
 
+#include "fileread.h"
 #include "helpers.h"
 
+#include <QFile>
 #include <QImageReader>
 #include <QLabel>
 #include <QMovie>
@@ -22,7 +24,11 @@ bool showCodeFile(QLabel *label, const QString &path, const QSize &box)
 {
     QMovie *previous = label->movie();
     if (fileSuffix(path) == QLatin1String("gif")) {
-        auto *movie = new QMovie(path, QByteArray(), label);
+        auto *movie = new QMovie(label);
+        // The file stays open for as long as the movie plays it.
+        auto *file = new QFile(movie);
+        if (openForReading(file, path, ReadLimit::Picture))
+            movie->setDevice(file);
         if (box.isValid())
             movie->setScaledSize(box);
         label->setMovie(movie);
@@ -30,8 +36,10 @@ bool showCodeFile(QLabel *label, const QString &path, const QSize &box)
         releaseMovie(label, previous);
         return true;
     }
-    QImageReader reader(path);
-    QImage image = reader.read();
+    QFile file;
+    QImage image;
+    if (openForReading(&file, path, ReadLimit::Picture))
+        image = QImageReader(&file).read();
     if (image.isNull())
         return false;
     if (box.isValid())

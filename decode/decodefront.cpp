@@ -1,5 +1,6 @@
 #include "decodefront.h"
 
+#include "fileread.h"
 #include "helpers.h"
 #include "picturereader.h"
 
@@ -96,8 +97,8 @@ QImage readPictureForDecoding(QIODevice *device)
 
 QImage readPictureForDecoding(const QString &path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? readPictureForDecoding(&file) : QImage();
+    QFile file;
+    return openForReading(&file, path, ReadLimit::Picture) ? readPictureForDecoding(&file) : QImage();
 }
 
 QString decodeImageText(QImage image, bool retry)

@@ -2,6 +2,7 @@
 
 #include "aheadqueue.h"
 #include "csv.h"
+#include "fileread.h"
 #include "helpers.h"
 #include "rendererfill.h"
 #include "statefiles.h"
@@ -60,8 +61,8 @@ void BatchCreate::batchStart(QString jiema_path, QString save_path, QString styl
     const QString cacheDirPath = cacheDir();
     const QString style = style_type.isEmpty() ? QStringLiteral("pro") : style_type;
     // A package that cannot be read is told, not run as an empty one.
-    QFile package(jiema_path);
-    if (!package.open(QIODevice::ReadOnly))
+    QFile package;
+    if (!openForReading(&package, jiema_path, ReadLimit::DataPackage))
         return warn("请选择正确csv数据包文件");
     package.close();
     const QList<QStringList> rows = Csv::readFile(jiema_path, QString());

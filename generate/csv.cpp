@@ -1,5 +1,6 @@
 #include "csv.h"
 
+#include "fileread.h"
 #include "helpers.h"
 
 #include <QFile>
@@ -246,9 +247,8 @@ QTextCodec *guessCodec(const QByteArray &bytes)
 QList<QStringList> readFile(const QString &path, const QString &codecName)
 {
     QString text;
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
-        const QByteArray bytes = file.readAll();
+    QByteArray bytes;
+    if (readWholeFile(path, ReadLimit::DataPackage, &bytes)) {
         // A byte-order mark selects its own Unicode encoding, over a named
         // codec too, as a text stream would.
         QTextCodec *codec = QTextCodec::codecForUtfText(bytes, nullptr);

@@ -1,5 +1,7 @@
 #include "filewrite.h"
 
+#include "descriptor.h"
+
 #include <QFile>
 #include <QRandomGenerator>
 #include <cerrno>
@@ -15,39 +17,6 @@
 #include <unistd.h>
 
 namespace {
-
-// A descriptor, closed when it goes.
-class Fd
-{
-public:
-    explicit Fd(int fd = -1) : m_fd(fd) {}
-    Fd(Fd &&other) noexcept : m_fd(other.release()) {}
-    Fd &operator=(Fd &&other) noexcept
-    {
-        reset(other.release());
-        return *this;
-    }
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
-    ~Fd() { reset(); }
-    int get() const { return m_fd; }
-    int release()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-    void reset(int fd = -1)
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-    explicit operator bool() const { return m_fd >= 0; }
-
-private:
-    int m_fd;
-};
 
 // Links the system follows in one name before it gives up (Linux's MAXSYMLINKS).
 constexpr int MaxLinks = 40;
@@ -76,20 +45,7 @@ bool sameFile(int a, int b)
     return ::fstat(a, &first) == 0 && ::fstat(b, &second) == 0 && sameFile(first, second);
 }
 
-QByteArray descriptorPath(int fd)
-{
-    return "/proc/self/fd/" + QByteArray::number(fd);
-}
-
 thread_local bool t_unnamedFiles = true;
-
-// A descriptor can be opened again through /proc: a file made unnamed can be
-// given a name, and a file opened as a path only can be opened for writing.
-bool reopenable()
-{
-    static const bool proc = ::access("/proc/self/fd", X_OK) == 0;
-    return proc;
-}
 
 bool unnamedFilesNameable()
 {

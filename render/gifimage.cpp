@@ -1,5 +1,6 @@
 #include "gifimage.h"
 
+#include "fileread.h"
 #include "helpers.h"
 
 #include <QBuffer>
@@ -650,10 +651,8 @@ bool GifImage::load(QIODevice *device)
 
 bool GifImage::load(const QString &fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    return load(&file);
+    QFile file;
+    return openForReading(&file, fileName, ReadLimit::Picture) && load(&file);
 }
 
 bool GifImage::save(QIODevice *device) const

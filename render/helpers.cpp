@@ -1,5 +1,7 @@
 #include "helpers.h"
 
+#include "fileread.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
@@ -76,15 +78,14 @@ QString readTextFile(const QString &path)
 {
     if (path.isEmpty())
         return QString();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    QByteArray bytes;
+    if (!readWholeFile(path, ReadLimit::StateFile, &bytes))
         return QString();
-    QByteArray bytes = file.readAll();
-    file.close();
     const int nul = bytes.indexOf('\0');
     if (nul >= 0)
         bytes.truncate(nul);
-    return QString::fromUtf8(bytes);
+    // Text mode, as the toolkit reads it: every CR goes.
+    return QString::fromUtf8(bytes.replace('\r', QByteArray()));
 }
 
 QString readTextFile(const QString &path, const QString &defaultText)
@@ -211,21 +212,9 @@ bool copyFile(const QString &source, const QString &target)
     if (!canonicalTarget.isEmpty() && canonicalSource == canonicalTarget)
         return true;
 
-    // Only a regular file is read: a FIFO's open would wait for a writer.
-    const int fd = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    struct stat status;
-    if (fd < 0 || ::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        if (fd >= 0)
-            ::close(fd);
-        return false;
-    }
-    QFile in;
-    if (!in.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
-        return false;
-    const QByteArray bytes = in.readAll();
-    if (in.error() != QFileDevice::NoError)
-        return false;
-    return replaceFileContents(target, bytes);
+    // What the program copies are pictures and codes.
+    QByteArray bytes;
+    return readWholeFile(source, ReadLimit::Picture, &bytes) && replaceFileContents(target, bytes);
 }
 
 QSize declaredImageSize(QImageReader &reader)

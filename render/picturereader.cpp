@@ -1,5 +1,6 @@
 #include "picturereader.h"
 
+#include "fileread.h"
 #include "helpers.h"
 
 #include <QFile>
@@ -231,8 +232,8 @@ QImage read(QIODevice *device, const QList<QByteArray> &formats, const Limits &l
 
 QImage read(const QString &path, const QList<QByteArray> &formats, const Limits &limits)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? read(&file, formats, limits) : QImage();
+    QFile file;
+    return openForReading(&file, path, ReadLimit::Picture) ? read(&file, formats, limits) : QImage();
 }
 
 } // namespace PictureReader

@@ -1,11 +1,13 @@
 #include "rasteroutput.h"
 
+#include "fileread.h"
 #include "gifimage.h"
 #include "helpers.h"
 #include "picturereader.h"
 #include "pngwriter.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QFont>
 #include <QImageReader>
 #include <QImageWriter>
@@ -171,9 +173,11 @@ bool writeOutput(const QString &path, const QImage &codeImage, const Placement &
 
     if (fileSuffix(placement.bgImg) == QLatin1String("gif")) {
         GifImage gif(background->size());
+        QFile file;
         QImageReader reader;
-        reader.setFileName(placement.bgImg);
-        if (reader.supportsAnimation()) {
+        if (openForReading(&file, placement.bgImg, ReadLimit::Picture))
+            reader.setDevice(&file);
+        if (file.isOpen() && reader.supportsAnimation()) {
             gif.setLoopCount(reader.loopCount());
             const int count = reader.imageCount();
             if (qint64(count) * background->width() * background->height() > MaxAnimationPixels)

@@ -1,5 +1,6 @@
 #include "vectorqr.h"
 
+#include "fileread.h"
 #include "helpers.h"
 #include "qrsymbol.h"
 
@@ -16,8 +17,8 @@ namespace {
 // Whether a finished document ends as its writer ends it: "</svg>" or "%%EOF".
 bool endsAsWritten(const QString &path, const QString &suffix)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() < 16 || !file.seek(file.size() - 16))
+    QFile file;
+    if (!openForReading(&file, path, ReadLimit::Picture) || file.size() < 16 || !file.seek(file.size() - 16))
         return false;
     return file.read(16).trimmed().endsWith(suffix == QLatin1String("pdf") ? "%%EOF" : "</svg>");
 }

@@ -20,6 +20,7 @@
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -198,16 +199,21 @@ Unprivileged runUnprivileged(const QStringList &paths, const std::function<bool(
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? Unprivileged::Passed : Unprivileged::Failed;
 }
 
-bool finishesWithin(int seconds, const std::function<bool()> &work)
+bool finishesWithin(int seconds, const std::function<bool()> &work, long *grewKb)
 {
+    struct rusage own = {};
+    ::getrusage(RUSAGE_SELF, &own);
     const pid_t child = ::fork();
     if (child == 0) {
         ::alarm(unsigned(seconds));
         ::_exit(work() ? 0 : 1);
     }
     int status = -1;
-    if (child < 0 || ::waitpid(child, &status, 0) != child)
+    struct rusage usage = {};
+    if (child < 0 || ::wait4(child, &status, 0, &usage) != child)
         return false;
+    if (grewKb)
+        *grewKb = usage.ru_maxrss - own.ru_maxrss;
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 

@@ -1,6 +1,7 @@
 // The main window: the form's pages and by-name connections, the start-up
 // state, the window chrome and dragging, the tab bar's look, the web tools
 // page, and how closing ends the program.
+#include "codelabel.h"
 #include "decodefront.h"
 #include "helpers.h"
 #include "mainwindow.h"
@@ -18,6 +19,7 @@
 #include <QtTest>
 
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace {
 
@@ -156,6 +158,15 @@ private slots:
             QCOMPARE(movie ? movie->scaledSize() : window.form()->qrenimgLabel->pixmap(Qt::ReturnByValue).size(),
                      QSize(250, 250));
         }
+        // A last preview that is a FIFO shows nothing, and keeps nothing waiting (in a child process, so
+        // that a display that blocks fails instead of hanging the suite).
+        QVERIFY(::mkfifo(qPrintable(m_page.file("fifo.png")), 0644) == 0 && ::mkfifo(qPrintable(m_page.file("fifo.gif")), 0644) == 0);
+        QVERIFY(TestSupport::finishesWithin(20, [this] {
+            QLabel label;
+            const bool still = showCodeFile(&label, m_page.file("fifo.png"), QSize(250, 250));
+            const bool movie = showCodeFile(&label, m_page.file("fifo.gif"), QSize(250, 250));
+            return !still && movie && label.movie() && !label.movie()->isValid();
+        }));
     }
 
     void dragging()

@@ -3,6 +3,7 @@
 // rendering ahead writing what one row at a time writes.
 #include "batchcreate.h"
 #include "batchjiema.h"
+#include "csv.h"
 #include "decodefront.h"
 #include "helpers.h"
 #include "testsupport.h"
@@ -467,6 +468,20 @@ private slots:
         QCOMPARE(empty.value(0).second, QStringLiteral("生成统计：成功 0 个， 错误：0 个（在保存路径查看错误信息）"));
         QVERIFY(QFile::exists(file("empty/error_log.txt")));
         QCOMPARE(readTextFile(file("qrcode_create.cache")), QStringLiteral("0"));
+        // A package typed by hand that is a FIFO, a link to an endless device, a folder or larger than a
+        // package can be (sparse, 65 MB) is told at once, and nothing of it is read. In a child process,
+        // so that a read that blocks fails instead of hanging the suite.
+        QVERIFY(::mkfifo(qPrintable(file("fifo.csv")), 0644) == 0 && QFile::link("/dev/zero", file("zero.csv")));
+        QVERIFY(TestSupport::writeBytes(file("huge.csv"), "name,text\na,1\n") && QFile(file("huge.csv")).resize(65 << 20));
+        long grewKb = -1;
+        QVERIFY(TestSupport::finishesWithin(20, [&] {
+            bool told = true;
+            for (const char *name : {"fifo.csv", "zero.csv", "empty", "huge.csv"})
+                told = runBatch(file(name), file("unread"), "pro") == Messages{{"warning", "请选择正确csv数据包文件"}}
+                       && Csv::readFile(file(name), QString()) == QList<QStringList>{{""}} && told;
+            return told && !QFile::exists(file("unread"));
+        }, &grewKb));
+        QVERIFY2(grewKb < 64 * 1024, qPrintable(QString("the reads took %1 kB").arg(grewKb)));
     }
 };
 

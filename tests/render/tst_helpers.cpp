@@ -1,7 +1,10 @@
 // The common helpers the renderers and pages share: file copies, counters
 // raised from two threads, the one write path on unusual names and folders,
 // and the alignment-pattern table checked against the encoder's own patterns.
+#include "decodefront.h"
+#include "gifimage.h"
 #include "helpers.h"
+#include "picturereader.h"
 #include "rendersupport.h"
 
 #include <QDir>
@@ -390,6 +393,54 @@ private slots:
         QVERIFY(kind("fifo") == S_IFIFO && kind("read") == S_IFIFO && kind("tofifo") == S_IFLNK);
         QVERIFY(kind("socket") == S_IFSOCK && kind("folder") == S_IFDIR && QDir("folder").isEmpty());
         QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks), QStringList{"source.txt"});
+    }
+
+    void onlyRegularFilesRead()
+    {
+        // A FIFO no one writes, a link to one, a link to an endless device, a socket, a folder, and files
+        // larger than their kind holds (a state file of 2 MB, a picture of 2 GB, both sparse): every
+        // reader takes them as files that cannot be opened, at once, and reads nothing of the device. In
+        // a child process, so that a read that blocks fails instead of hanging the suite.
+        QVERIFY(::mkfifo("fifo", 0644) == 0 && QFile::link("fifo", "tofifo") && QFile::link("/dev/zero", "zero"));
+        QVERIFY(::mkfifo("qrcode_jiema.cache", 0644) == 0 && QFile::link("/dev/zero", "qrcode_create.cache"));
+        QVERIFY(QDir().mkdir("folder") && writeBytes("big.txt", "7") && QFile("big.txt").resize(2 << 20));
+        QVERIFY(writeCode("big.png", "big") && QFile("big.png").resize(qint64(2) << 30));
+        const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address = {};
+        address.sun_family = AF_UNIX;
+        std::strcpy(address.sun_path, "socket");
+        QVERIFY(socket >= 0 && ::bind(socket, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
+        QStringList failed;
+        const auto check = [&failed](bool refused, const QString &what) {
+            if (!refused)
+                failed << what;
+        };
+        long grewKb = -1;
+        QVERIFY(finishesWithin(20, [&] {
+            for (const QString &name : {"fifo", "tofifo", "zero", "socket", "folder", "big.txt", "/dev/zero"})
+                check(readTextFile(name, "default") == "default" && readTextFile(name).isEmpty(), "state file " + name);
+            for (const QString &name : {"fifo", "tofifo", "zero", "big.png"}) {
+                check(!copyFile(name, "copy.png") && !QFile::exists("copy.png"), "copy of " + name);
+                check(PictureReader::read(name, {QByteArray()}, {8000, 64000000}).isNull(), "picture " + name);
+                check(readPictureForDecoding(name).isNull() && !GifImage().load(name), "decoded picture " + name);
+            }
+            // The counters: read as 0; a raise cannot write them and says so, the lock let go meanwhile.
+            const QStringList said = collectMessages([] {
+                addCacheCounter("qrcode_jiema", 1);
+                addCacheCounter("qrcode_create", 1);
+            }, false);
+            check(readCacheCounter("qrcode_jiema") == 0 && readCacheCounter("qrcode_create") == 0, "counters");
+            check(said == QStringList({"counter qrcode_jiema stays at 0: it cannot be written",
+                                       "counter qrcode_create stays at 0: it cannot be written"}), said.join("; "));
+            if (!failed.isEmpty())
+                qWarning("read: %s", qPrintable(failed.join(", ")));
+            return failed.isEmpty();
+        }, &grewKb));
+        ::close(socket);
+        QVERIFY2(grewKb < 64 * 1024, qPrintable(QString("the reads took %1 kB").arg(grewKb)));
+        // Within its kind's size, and through a link, a file reads whole as before; text mode drops CRs.
+        QVERIFY(QFile("big.txt").resize(1 << 20) && readTextFile("big.txt") == "7" && QFile::link("big.txt", "tobig"));
+        QVERIFY(writeBytes("crlf.txt", "a\r\nb\rc") && readTextFile("crlf.txt") == "a\nbc" && readTextFile("tobig") == "7");
     }
 
     void systemGuardsInSharedFolders()
