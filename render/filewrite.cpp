@@ -11,7 +11,9 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <dirent.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/statfs.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -160,6 +162,50 @@ bool writeInto(int file, const QByteArray &bytes)
     }
     return ::lseek(file, 0, SEEK_SET) == 0 && writeAll(file, QByteArray::fromRawData(bytes.constData(), int(kept)))
            && ::ftruncate(file, size) == 0 && ::fsync(file) == 0;
+}
+
+// Whether a name that reaches the disk brings the file's own record (its
+// link count, owner and mode) with it. A journal or a log orders the two:
+// ext3 and ext4 with a journal, XFS, Btrfs (and tmpfs keeps nothing over a
+// crash anyway). Without one (ext2, ext4 made without a journal, as on SD
+// cards, FAT, file systems unknown here) a folder's new entry may reach the
+// disk before the record it names, and a crash leaves a name that leads to a
+// file the disk never recorded: there the file itself is synced once it is
+// named, and before it takes another's place.
+bool namesCarryTheFile(int fd)
+{
+    struct statfs fs;
+    if (::fstatfs(fd, &fs) != 0)
+        return false;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0x58465342: // XFS
+    case 0x9123683E: // Btrfs
+    case 0x01021994: // tmpfs
+    case 0x858458F6: // ramfs
+        return true;
+    case 0xEF53: // ext2, ext3, ext4: a journal shows as its jbd2 entry, named after the device
+        break;
+    default:
+        return false;
+    }
+    struct stat status;
+    if (::fstat(fd, &status) != 0)
+        return false;
+    const QByteArray device = "/sys/dev/block/" + QByteArray::number(major(status.st_dev)) + ':'
+                              + QByteArray::number(minor(status.st_dev));
+    char link[PATH_MAX];
+    const ssize_t length = ::readlink(device.constData(), link, sizeof link - 1);
+    if (length <= 0)
+        return false;
+    const QByteArray name = QByteArray(link, int(length)).mid(QByteArray(link, int(length)).lastIndexOf('/') + 1);
+    DIR *journals = ::opendir("/proc/fs/jbd2");
+    if (!journals)
+        return false;
+    bool journaled = false;
+    while (const struct dirent *entry = ::readdir(journals))
+        journaled = journaled || QByteArray(entry->d_name).startsWith(name + '-');
+    ::closedir(journals);
+    return journaled;
 }
 
 // A folder whose entries may only be added (append-only, or immutable): a
@@ -457,7 +503,7 @@ int FileReplacement::prepare(const WriteTarget &target, bool newFile)
     return 0;
 }
 
-bool FileReplacement::placed(PendingSync *later)
+bool FileReplacement::placed(PendingSync *later, bool fileSynced)
 {
     // Left to the batch's sync where it can keep the file system; without a
     // descriptor to keep, the file system is synced now, which needs none.
@@ -465,6 +511,9 @@ bool FileReplacement::placed(PendingSync *later)
         return true;
     if (later)
         return ::syncfs(m_fd) == 0;
+    // Its new link count, on a file system that may write the name first.
+    if (!fileSynced && !namesCarryTheFile(m_fd) && ::fsync(m_fd) != 0)
+        return false;
     Fd folder(::openat(m_folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     // A folder the user may not read: on a journaled file system the file's
     // own sync carries its new name.
@@ -506,7 +555,7 @@ FileReplacement::Outcome FileReplacement::placeNew(const WriteTarget &target, Pe
     }
     if (result != 0)
         return errno == EEXIST ? Outcome::Again : Outcome::Failed;
-    return placed(later) ? Outcome::Done : Outcome::Failed;
+    return placed(later, false) ? Outcome::Done : Outcome::Failed;
 }
 
 FileReplacement::Outcome FileReplacement::replace(const WriteTarget &target, int file, PendingSync *later)
@@ -543,6 +592,11 @@ FileReplacement::Outcome FileReplacement::replace(const WriteTarget &target, int
     }
     if (m_hidden.isEmpty())
         return Outcome::Failed;
+    // Named, owned and moded as it will be, on the disk before it takes the
+    // old file's place, where the rename could otherwise get there first.
+    const bool synced = !namesCarryTheFile(m_fd);
+    if (synced && ::fsync(m_fd) != 0)
+        return Outcome::Failed;
     if (::renameat(m_folder, m_hidden.constData(), target.folder.get(), target.name.constData()) != 0) {
         const int error = errno;
         if (error == EXDEV) {
@@ -554,7 +608,7 @@ FileReplacement::Outcome FileReplacement::replace(const WriteTarget &target, int
         return error == EPERM || error == EACCES || error == EBUSY ? Outcome::InPlace : Outcome::Failed;
     }
     m_hidden.clear();
-    return placed(later) ? Outcome::Done : Outcome::Failed;
+    return placed(later, synced) ? Outcome::Done : Outcome::Failed;
 }
 
 bool FileReplacement::commit(PendingSync *later)

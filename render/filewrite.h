@@ -32,7 +32,9 @@
 // - A replaced file keeps its owner, group, mode, links and access list; a
 //   new file gets what open(name, O_CREAT, 0666) would give it.
 // - What is reported as written is on disk: a file's data is synced before
-//   its name is made, and its folder's entry before the write returns. A
+//   its name is made, and its folder's entry before the write returns; on a
+//   file system without a journal, which may write a name before the file it
+//   names, the file itself too, once named and before it replaces another. A
 //   batch may leave its new files to one sync of their file system at its
 //   end (PendingSync), before it reports them, or syncs one at once where
 //   it cannot keep that file system; a file that replaces another is always
@@ -130,7 +132,8 @@ private:
     int prepare(const WriteTarget &target, bool newFile);
     Outcome placeNew(const WriteTarget &target, PendingSync *later);
     Outcome replace(const WriteTarget &target, int file, PendingSync *later);
-    bool placed(PendingSync *later);
+    // `fileSynced`: the file's own record is on the disk already.
+    bool placed(PendingSync *later, bool fileSynced);
     void discard();
 
     QString m_path;

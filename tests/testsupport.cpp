@@ -227,7 +227,9 @@ ScratchDisk::ScratchDisk(const QString &folder, const QString &size, Kind kind) 
     }
     m_image = folder + ".img";
     QProcess::execute("truncate", {"-s", size, m_image});
-    const QStringList format = kind == Ext2 ? QStringList{"mkfs.ext2", "-b", "1024", "-m", "0"} : QStringList{"mkfs.ext4"};
+    const QStringList format = kind == Ext2                 ? QStringList{"mkfs.ext2", "-b", "1024", "-m", "0"}
+                               : kind == Ext4WithoutJournal ? QStringList{"mkfs.ext4", "-O", "^has_journal"}
+                                                            : QStringList{"mkfs.ext4"};
     m_mounted = QProcess::execute(format.first(), format.mid(1) + QStringList{"-q", "-F", m_image}) == 0
                 && QProcess::execute("mount", {"-o", "loop", m_image, folder}) == 0;
 }
@@ -257,17 +259,18 @@ bool ScratchDisk::crashAndRemount()
 {
     if (!m_mounted || m_image.isEmpty())
         return false;
-    // The file systems' shutdown request, without flushing the journal.
-    const unsigned long goingDown = _IOR('X', 125, quint32);
-    quint32 noLogFlush = 2;
-    const int fd = ::open(QFile::encodeName(m_folder).constData(), O_RDONLY | O_DIRECTORY);
-    const bool stopped = fd >= 0 && ::ioctl(fd, goingDown, &noLogFlush) == 0;
-    if (fd >= 0)
-        ::close(fd);
-    m_mounted = QProcess::execute("umount", {m_folder}) != 0;
-    if (!stopped || m_mounted)
-        return false;
-    m_mounted = QProcess::execute("mount", {"-o", "loop", m_image, m_folder}) == 0;
+    // What the disk holds at this moment is what the loop device has written
+    // into its image: a copy of it, taken before the file system writes out
+    // anything it still holds in memory (its unmount does), is what a crash
+    // would leave, with or without a journal.
+    const QString crashed = m_image + ".crashed";
+    QFile::remove(crashed);
+    const bool copied = QProcess::execute("cp", {"--sparse=always", m_image, crashed}) == 0;
+    if (QProcess::execute("umount", {m_folder}) != 0)
+        QProcess::execute("umount", {"-l", m_folder});
+    QFile::remove(m_image);
+    m_image = crashed;
+    m_mounted = copied && QProcess::execute("mount", {"-o", "loop", m_image, m_folder}) == 0;
     return m_mounted;
 }
 

@@ -84,13 +84,14 @@ bool finishesWithin(int seconds, const std::function<bool()> &work, long *grewKb
 
 // A file system of its own, mounted at `folder` (made when missing) for as
 // long as this lives: a tmpfs of `size` (as mount takes it, "2M"), or a
-// loop-mounted ext4 image of that size, or an ext2 one of 1 KiB blocks (a
-// file system that cannot reserve room). Mounting needs root: mounted() says
-// whether it worked, and a test skips without it.
+// loop-mounted ext4 image of that size, one without a journal (as on SD
+// cards and USB sticks), or an ext2 one of 1 KiB blocks (a file system that
+// cannot reserve room). Mounting needs root: mounted() says whether it
+// worked, and a test skips without it.
 class ScratchDisk
 {
 public:
-    enum Kind { Tmpfs, Ext4, Ext2 };
+    enum Kind { Tmpfs, Ext4, Ext4WithoutJournal, Ext2 };
     ScratchDisk(const QString &folder, const QString &size, Kind kind = Tmpfs);
     ~ScratchDisk();
     ScratchDisk(const ScratchDisk &) = delete;

@@ -797,6 +797,58 @@ private slots:
                 QVERIFY2(readBytes(QString("disk/few%1.txt").arg(left)) == "new", qPrintable(QString("%1 left").arg(left)));
     }
 
+    void writtenMeansOnDiskWithoutAJournal_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("ext2") << int(ScratchDisk::Ext2);
+        QTest::newRow("ext4 without a journal") << int(ScratchDisk::Ext4WithoutJournal);
+    }
+
+    void writtenMeansOnDiskWithoutAJournal()
+    {
+        // Without a journal nothing orders what reaches the disk: a crash right after a single write
+        // returns leaves the new file, the replaced one and another user's file replaced for them whole,
+        // readable, with their owner and mode, whether made unnamed or under a hidden name first.
+        QFETCH(int, kind);
+        ScratchDisk disk(m_cwd.file("disk"), "16M", ScratchDisk::Kind(kind));
+        if (!disk.mounted())
+            QSKIP("a loop-mounted file system needs root and a loop device");
+        const struct passwd *nobody = ::getpwnam("nobody");
+        QVERIFY(nobody);
+        const QStringList ways = {"unnamed", "hidden"};
+        for (const QString &way : ways) {
+            QVERIFY(writeBytes("disk/old-" + way, "an old text") && writeBytes("disk/theirs-" + way, "their old text"));
+            QVERIFY(::chown(qPrintable("disk/theirs-" + way), nobody->pw_uid, nobody->pw_gid) == 0);
+            QVERIFY(::chmod(qPrintable("disk/theirs-" + way), 0644) == 0);
+            // A folder of a few dozen files, as a user's.
+            for (int i = 0; i < 40; ++i)
+                QVERIFY(writeBytes(QString("disk/other-%1-%2").arg(way).arg(i), "other"));
+        }
+        ::sync();
+        for (const QString &way : ways) {
+            FileReplacement::useUnnamedFiles(way == "unnamed");
+            QVERIFY(replaceFileContents("disk/new-" + way, "a new file") && writeTextFile("disk/old-" + way, "replaced", false));
+            QVERIFY(replaceFileContents("disk/theirs-" + way, "their new text"));
+        }
+        FileReplacement::useUnnamedFiles(true);
+        QVERIFY(disk.crashAndRemount());
+        QStringList lost;
+        for (const QString &way : ways) {
+            const QList<QPair<QString, QByteArray>> written = {
+                {"new-" + way, "a new file"}, {"old-" + way, "replaced"}, {"theirs-" + way, "their new text"}};
+            for (const auto &[name, text] : written) {
+                const QByteArray there = readBytes("disk/" + name);
+                if (there != text)
+                    lost << name + ": " + (there.isNull() ? QString(std::strerror(errno)) : QString(there));
+            }
+            struct stat status = {};
+            if (::stat(qPrintable("disk/theirs-" + way), &status) != 0 || status.st_uid != nobody->pw_uid
+                || (status.st_mode & 07777) != 0644)
+                lost << QString("theirs-%1: owner %2, mode %3").arg(way).arg(status.st_uid).arg(status.st_mode & 07777, 0, 8);
+        }
+        QVERIFY2(lost.isEmpty(), qPrintable(lost.join("; ")));
+    }
+
     void alignmentTable()
     {
         // Centres, largest first, by symbol width; none outside versions 2 to 40.
