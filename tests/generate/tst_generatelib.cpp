@@ -44,7 +44,7 @@ QMap<QString, double> filled(const QString &style, const QByteArray &json, Calle
     auto common = [](const auto &qr) {
         return QMap<QString, double>{{"size", qr.size},     {"version", qr.version},   {"level", qr.level},
                                      {"xt", qr.xt},         {"font", qr.codeFontSize}, {"spacing", qr.codeSpac},
-                                     {"bgX", qr.bgX},       {"bgY", qr.bgY}};
+                                     {"bgX", qr.bgX},       {"bgY", qr.bgY},           {"caption", qr.isCode}};
     };
     if (style == "pro") {
         ProQrcode qr;
@@ -178,6 +178,8 @@ private slots:
             {"visual", "{\"qr_codespac\":-5}", "spacing", 0},
             // The vector writer's ground opacity, in hundredths as the other styles'.
             {"svg", "", "alpha", 0.5}, {"svg", "{\"qr_balpha\":30}", "alpha", 0.3},
+            // The caption switch, which every SVG and PDF takes from the record.
+            {"svg", "{\"qr_iscode\":true}", "caption", 1},
         };
         for (const auto &[style, record, field, expected] : rows)
             QTest::newRow(QStringLiteral("%1 %2 %3").arg(style, record, field).toUtf8().constData())
