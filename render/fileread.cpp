@@ -29,7 +29,8 @@ int openForReading(const QString &path, qint64 limit)
         return -1;
     }
     // The file looked at, never its name again; without /proc, its name,
-    // without blocking, and it must still be that file.
+    // without blocking, and it must still be that file (a device swapped in
+    // meanwhile is opened, then refused).
     constexpr int flags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
     Fd file(::open(reopenable() ? descriptorPath(seen.get()).constData() : name.constData(), flags));
     struct stat opened;

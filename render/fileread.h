@@ -9,7 +9,8 @@
 //   opened, so nothing blocks and nothing is started; the file checked is
 //   the file opened, through the descriptor that checked it.
 // - No more is read than its kind can hold: a file larger than the limit
-//   given (or one that grows past it while it is read) is refused whole.
+//   given is refused whole (by readWholeFile also one that grows past it
+//   while it is read; a picture's reader reads only what its format needs).
 // A path beginning with ":/" names a resource built into the program, which
 // readWholeFile and the QFile overload of openForReading read as well.
 #ifndef VOPA_FILEREAD_H

@@ -14,6 +14,9 @@
 #include <QRandomGenerator>
 #include <QThread>
 #include <climits>
+#include <csignal>
+#include <ctime>
+#include <pthread.h>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -110,6 +113,55 @@ int readCacheCounter(const QString &name)
 
 namespace {
 
+// The signal that ends a wait for a lock: its handler does nothing, and
+// without SA_RESTART the wait returns EINTR.
+int wakeSignal()
+{
+    static const int signal = [] {
+        struct sigaction action = {};
+        action.sa_handler = [](int) {};
+        sigemptyset(&action.sa_mask);
+        return ::sigaction(SIGRTMIN, &action, nullptr) == 0 ? SIGRTMIN : -1;
+    }();
+    return signal;
+}
+
+// flock(LOCK_EX) waited for `ms` milliseconds at most. Waiting in the
+// system, a waiter is woken as the lock is let go, where one that looks
+// again now and then may never find it free while another takes it back
+// to back. A timer of this thread's own ends the wait.
+bool lockWithin(int fd, int ms)
+{
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        return true;
+    if (errno != EWOULDBLOCK)
+        return false;
+    const int signal = wakeSignal();
+    struct sigevent event = {};
+    event.sigev_notify = SIGEV_THREAD_ID;
+    event.sigev_signo = signal;
+    event._sigev_un._tid = ::gettid();
+    timer_t timer;
+    if (signal < 0 || ::timer_create(CLOCK_MONOTONIC, &event, &timer) != 0)
+        return false;
+    sigset_t wake, old;
+    sigemptyset(&wake);
+    sigaddset(&wake, signal);
+    ::pthread_sigmask(SIG_UNBLOCK, &wake, &old);
+    const struct itimerspec when = {{0, 0}, {ms / 1000, (ms % 1000) * 1000000L}};
+    bool locked = false;
+    if (::timer_settime(timer, 0, &when, nullptr) == 0) {
+        struct itimerspec left = {};
+        // Another signal may end the wait too: waited on until the timer has run out.
+        while (!(locked = ::flock(fd, LOCK_EX) == 0) && errno == EINTR && ::timer_gettime(timer, &left) == 0
+               && (left.it_value.tv_sec != 0 || left.it_value.tv_nsec != 0)) {
+        }
+    }
+    ::timer_delete(timer);
+    ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    return locked;
+}
+
 // Held by one copy of the program at a time: a lock on a file beside the
 // counter (flock), which every copy takes, let go when its descriptor is
 // closed, also by a copy that dies holding it; the file itself stays, and
@@ -123,12 +175,7 @@ public:
         if (path.isEmpty())
             return;
         m_fd = openForLocking(path + QStringLiteral(".lock"));
-        bool locked = false;
-        for (int tries = 0; m_fd >= 0 && !(locked = ::flock(m_fd, LOCK_EX | LOCK_NB) == 0); ++tries) {
-            if ((errno != EWOULDBLOCK && errno != EINTR) || tries == 200)
-                break;
-            QThread::msleep(5);
-        }
+        const bool locked = m_fd >= 0 && lockWithin(m_fd, 1000);
         if (!locked)
             qWarning("counter %s raised without its lock", qUtf8Printable(name));
     }

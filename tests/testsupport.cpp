@@ -201,8 +201,12 @@ Unprivileged runUnprivileged(const QStringList &paths, const std::function<bool(
 
 bool finishesWithin(int seconds, const std::function<bool()> &work, long *grewKb)
 {
-    struct rusage own = {};
-    ::getrusage(RUSAGE_SELF, &own);
+    // What is resident now, which the child starts with (not this process's
+    // peak, which may lie far above it).
+    long residentKb = 0;
+    for (const QByteArray &line : readBytes("/proc/self/status").split('\n'))
+        if (line.startsWith("VmRSS:"))
+            residentKb = line.mid(6).trimmed().split(' ').value(0).toLong();
     const pid_t child = ::fork();
     if (child == 0) {
         ::alarm(unsigned(seconds));
@@ -213,7 +217,7 @@ bool finishesWithin(int seconds, const std::function<bool()> &work, long *grewKb
     if (child < 0 || ::wait4(child, &status, 0, &usage) != child)
         return false;
     if (grewKb)
-        *grewKb = usage.ru_maxrss - own.ru_maxrss;
+        *grewKb = usage.ru_maxrss - residentKb;
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 

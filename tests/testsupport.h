@@ -79,7 +79,8 @@ Unprivileged runUnprivileged(const QStringList &paths, const std::function<bool(
 // Runs `work` in a child process, killed when it has not ended within
 // `seconds`: true when it ended in time and `work` returned true. For work
 // that might block for ever. `grewKb`, when given, receives how far the
-// child's resident size grew beyond this process's own peak, in kilobytes.
+// child's peak resident size rose above what this process had resident as
+// it started the child, in kilobytes.
 bool finishesWithin(int seconds, const std::function<bool()> &work, long *grewKb = nullptr);
 
 // A file system of its own, mounted at `folder` (made when missing) for as

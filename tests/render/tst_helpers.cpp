@@ -441,6 +441,7 @@ private slots:
         // Within its kind's size, and through a link, a file reads whole as before; text mode drops CRs.
         QVERIFY(QFile("big.txt").resize(1 << 20) && readTextFile("big.txt") == "7" && QFile::link("big.txt", "tobig"));
         QVERIFY(writeBytes("crlf.txt", "a\r\nb\rc") && readTextFile("crlf.txt") == "a\nbc" && readTextFile("tobig") == "7");
+        QVERIFY(writeBytes("nul.txt", QByteArray("\0ab", 3)) && readTextFile("nul.txt", "default") == "default");
     }
 
     void systemGuardsInSharedFolders()
@@ -816,6 +817,8 @@ private slots:
         const struct passwd *nobody = ::getpwnam("nobody");
         QVERIFY(nobody);
         const QStringList ways = {"unnamed", "hidden"};
+        // One of two hard links, which is written in place.
+        QVERIFY(writeBytes("disk/linked", "an old text") && ::link("disk/linked", "disk/link") == 0);
         for (const QString &way : ways) {
             QVERIFY(writeBytes("disk/old-" + way, "an old text") && writeBytes("disk/theirs-" + way, "their old text"));
             QVERIFY(::chown(qPrintable("disk/theirs-" + way), nobody->pw_uid, nobody->pw_gid) == 0);
@@ -831,8 +834,11 @@ private slots:
             QVERIFY(replaceFileContents("disk/theirs-" + way, "their new text"));
         }
         FileReplacement::useUnnamedFiles(true);
+        QVERIFY(replaceFileContents("disk/linked", "written in place"));
         QVERIFY(disk.crashAndRemount());
         QStringList lost;
+        if (readBytes("disk/link") != "written in place")
+            lost << "link: " + readBytes("disk/link");
         for (const QString &way : ways) {
             const QList<QPair<QString, QByteArray>> written = {
                 {"new-" + way, "a new file"}, {"old-" + way, "replaced"}, {"theirs-" + way, "their new text"}};
