@@ -3,9 +3,6 @@
 #include "fileread.h"
 #include "helpers.h"
 
-#include <QFile>
-#include <QHash>
-#include <QVector>
 #include <QTextCodec>
 
 namespace Csv {
@@ -18,32 +15,48 @@ QTextCodec *codecNamed(const QString &name)
     return codec ? codec : QTextCodec::codecForName("UTF-8");
 }
 
-// The bytes read as UTF-8: the well-formed multi-byte sequences, those of
-// them that touch an ASCII letter (as accented letters inside Latin words
-// do), and the ill-formed ones, the scan going on one byte after the start
-// of each ill-formed one. A sequence cut only by the end of the data is
-// neither: a file cut short is still UTF-8.
-struct Utf8Scan
-{
-    int sequences = 0;
-    int inWords = 0;
-    int invalid = 0;
-};
+// What a reading costs, per character beyond ASCII: the likelier in the text
+// it claims to be, the cheaper. Under UTF-8 a word of one alphabet costs as
+// little as one symbol whatever its length, while GBK read as UTF-8 gives
+// ill-formed bytes and odd letters of one alphabet or another, one at a
+// time; under GB18030 common Chinese characters cost little, while UTF-8
+// read as GBK lands on rarer ones, symbols and private ones, or beside ASCII
+// letters (where an accented letter sits in its word).
+constexpr int illFormedByte = 3; // a U+FFFD
+constexpr int illFormedRun = 4; // more for each run of them: damage is rare
+constexpr int letterRun = 2; // a run of letters of one alphabet
+constexpr int alphabetChange = 4; // more for a letter right after one of another alphabet
+constexpr int symbol = 2; // punctuation, symbols, marks, emoji
+constexpr int unknownCharacter = 4; // unassigned in Qt's tables, or private
+constexpr int commonHanzi = 2; // in GB2312's rows
+constexpr int gb2312Punctuation = 1;
+constexpr int gbkCharacter = 4; // GBK's characters outside GB2312
+constexpr int rareCharacter = 12; // GB2312's other symbols, user-defined ones, four-byte ones
+constexpr int besideAsciiLetter = 8;
 
 bool asciiLetter(unsigned char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-Utf8Scan scanUtf8(const QByteArray &bytes)
+// The cost of the bytes read as UTF-8, going on one byte after the start of
+// each ill-formed sequence. A sequence cut only by the end of the data costs
+// nothing: a file cut short is still UTF-8. Chinese, Japanese and Korean
+// count as one alphabet, as they mix in ordinary text; a letter continues
+// its alphabet's run across marks and U+FFFD, not across ASCII or
+// punctuation.
+qint64 utf8Cost(const QByteArray &bytes)
 {
-    Utf8Scan scan;
     const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
     const int size = bytes.size();
+    qint64 cost = 0;
+    int lastIllFormed = -2;
+    int previous = -1; // the alphabet of the run going on
     int i = 0;
     while (i < size) {
         const unsigned char lead = data[i];
         if (lead < 0x80) {
+            previous = -1;
             ++i;
             continue;
         }
@@ -68,66 +81,90 @@ Utf8Scan scanUtf8(const QByteArray &bytes)
                && data[i + next] <= (next == 1 ? high : 0xBF))
             ++next;
         if (length > 0 && next == length) {
-            ++scan.sequences;
-            if ((i > 0 && asciiLetter(data[i - 1])) || (i + length < size && asciiLetter(data[i + length])))
-                ++scan.inWords;
+            uint point = lead & (0x7F >> length);
+            for (next = 1; next < length; ++next)
+                point = point << 6 | (data[i + next] & 0x3F);
             i += length;
+            int script = QChar::script(point);
+            switch (script) {
+            case QChar::Script_Unknown:
+                // Qt's tables predate newer emoji (🥹 U+1F979, 🫠 U+1FAE0):
+                // those are not characters no text holds.
+                cost += point >= 0x1F000 && point <= 0x1FFFF ? symbol : unknownCharacter;
+                continue;
+            case QChar::Script_Inherited:
+                cost += symbol;
+                continue;
+            case QChar::Script_Common:
+                cost += symbol;
+                previous = -1;
+                continue;
+            case QChar::Script_Hiragana:
+            case QChar::Script_Katakana:
+            case QChar::Script_Bopomofo:
+            case QChar::Script_Hangul:
+                script = QChar::Script_Han;
+                break;
+            default:
+                break;
+            }
+            if (script != previous)
+                cost += letterRun + (previous == -1 ? 0 : alphabetChange);
+            previous = script;
         } else if (length > 0 && i + next == size) {
             break;
         } else {
-            ++scan.invalid;
+            cost += illFormedByte + (lastIllFormed == i - 1 ? 0 : illFormedRun);
+            lastIllFormed = i;
             ++i;
         }
     }
-    return scan;
+    return cost;
 }
 
-// The bytes read as GB18030: whether they all make characters, how many
-// two-byte characters there are, and how many of those lie in GB2312's
-// rows (lead byte A1 to F7, trail byte A1 to FE), where the characters of
-// Chinese text are.
-struct GbScan
+// The cost of the bytes read as GB18030, or -1 when some byte makes no
+// character. GB2312's rows have lead byte A1 to F7 and trail byte A1 to FE:
+// punctuation in A1 to A3, other symbols to A9, Chinese characters from B0.
+// User-defined characters take AA to AF and F8 to FE, and A1 to A7 below
+// trail A1; GBK's other characters take the rest of the two-byte ones.
+qint64 gb18030Cost(const QByteArray &bytes)
 {
-    bool whole = true;
-    int pairs = 0;
-    int gb2312 = 0;
-};
-
-GbScan scanGb18030(const QByteArray &bytes)
-{
-    GbScan scan;
     const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
     const int size = bytes.size();
+    qint64 cost = 0;
+    int lastAscii = -1;
     for (int i = 0; i < size;) {
         const unsigned char lead = data[i];
         if (lead < 0x80) {
-            ++i;
+            lastAscii = i++;
             continue;
         }
         const unsigned char trail = i + 1 < size ? data[i + 1] : 0;
-        if (lead == 0x80 || lead == 0xFF || i + 1 >= size) {
-            scan.whole = false;
-            return scan;
-        }
+        if (lead == 0x80 || lead == 0xFF || i + 1 >= size)
+            return -1;
         if (trail >= 0x30 && trail <= 0x39) {
             if (i + 3 >= size || data[i + 2] < 0x81 || data[i + 2] > 0xFE || data[i + 3] < 0x30
-                || data[i + 3] > 0x39) {
-                scan.whole = false;
-                return scan;
-            }
+                || data[i + 3] > 0x39)
+                return -1;
+            cost += rareCharacter;
             i += 4;
             continue;
         }
-        if (trail < 0x40 || trail == 0x7F || trail == 0xFF) {
-            scan.whole = false;
-            return scan;
-        }
-        ++scan.pairs;
-        if (lead >= 0xA1 && lead <= 0xF7 && trail >= 0xA1 && trail <= 0xFE)
-            ++scan.gb2312;
+        if (trail < 0x40 || trail == 0x7F || trail == 0xFF)
+            return -1;
+        if (trail >= 0xA1 && lead >= 0xB0 && lead <= 0xF7)
+            cost += commonHanzi;
+        else if (trail >= 0xA1 && lead >= 0xA1 && lead <= 0xA3)
+            cost += gb2312Punctuation;
+        else if (lead < 0xA1 || (trail < 0xA1 && lead > 0xA7))
+            cost += gbkCharacter;
+        else
+            cost += rareCharacter;
+        if ((lastAscii == i - 1 && asciiLetter(data[i - 1])) || (i + 2 < size && asciiLetter(data[i + 2])))
+            cost += besideAsciiLetter;
         i += 2;
     }
-    return scan;
+    return cost;
 }
 
 // Qt's GB18030 decoder counts no invalid input and drops a sequence left
@@ -138,108 +175,21 @@ bool readsWhole(QTextCodec *codec, const QByteArray &bytes)
     return codec->fromUnicode(codec->toUnicode(bytes)) == bytes;
 }
 
-// The writing systems of a text's characters beyond ASCII, counted per
-// character (Chinese, Japanese and Korean count as one, as they mix in
-// ordinary text); punctuation, symbols and marks belong to none. `strange`
-// counts characters no text holds: unassigned and private-use ones.
-struct Scripts
-{
-    QHash<int, int> letters;
-    int strange = 0;
-};
-
-Scripts scriptsOf(const QString &text)
-{
-    Scripts scripts;
-    const QVector<uint> points = text.toUcs4();
-    for (const uint point : points) {
-        if (point < 0x80 || point == QChar::ReplacementCharacter)
-            continue;
-        const QChar::Category category = QChar::category(point);
-        if (category == QChar::Other_NotAssigned || category == QChar::Other_PrivateUse) {
-            ++scripts.strange;
-            continue;
-        }
-        int script = QChar::script(point);
-        switch (script) {
-        case QChar::Script_Common:
-        case QChar::Script_Inherited:
-            continue;
-        case QChar::Script_Hiragana:
-        case QChar::Script_Katakana:
-        case QChar::Script_Bopomofo:
-        case QChar::Script_Hangul:
-            script = QChar::Script_Han;
-            break;
-        default:
-            break;
-        }
-        ++scripts.letters[script];
-    }
-    return scripts;
-}
-
-// Whether a reading holds what no one writes: characters no text holds, or
-// letters of two writing systems side by side, the rarer ones at least a
-// quarter of them (a flipped byte makes one odd letter, GBK read as UTF-8
-// lands on one alphabet or another from one character to the next).
-bool mixesScripts(const Scripts &scripts)
-{
-    if (scripts.strange > 0)
-        return true;
-    int all = 0;
-    int most = 0;
-    for (const int count : scripts.letters) {
-        all += count;
-        most = qMax(most, count);
-    }
-    return (all - most) * 4 >= all && all > most;
-}
-
 // UTF-8 unless the bytes are plainly Chinese: Chinese spreadsheet programs
 // save GBK or GB18030 without a mark. A wrong UTF-8 reading shows as
 // replacement characters; a wrong GB18030 reading looks like ordinary
-// Chinese, so GB18030 needs GB18030 to read every byte, and then:
-// - more ill-formed UTF-8 sequences than well-formed ones (GBK scanned as
-//   UTF-8 gives several bad sequences for each pair that passes by chance);
-// - or an ill-formed sequence, and good ones that read as characters no
-//   text holds (unassigned or private ones, as GBK's rarer characters give);
-// - or Chinese text as GB18030 reads it: nine in ten of its two-byte
-//   characters in GB2312's rows (UTF-8 read as GBK lands mostly outside
-//   them), the UTF-8 sequences not inside ASCII words (where accented
-//   letters sit), and either an ill-formed sequence somewhere, unless the
-//   good sequences are letters of one alphabet, or hold Chinese, Japanese
-//   or Korean, and outnumber the bad three to one (a damaged UTF-8 file),
-//   or, bytes valid both ways, every pair in
-//   GB2312 and UTF-8 reading them as a mix of alphabets without Chinese,
-//   Japanese or Korean (which UTF-8 holds and GBK read as UTF-8 all but
-//   never gives). A genuine UTF-8 text in one alphabet, or in one beside
-//   Chinese, is never turned into GB18030: a short GBK text that reads as
-//   one alphabet ("学校,小学" as "ѧУ,Сѧ") stays UTF-8.
+// Chinese, so GB18030 needs GB18030 to read every byte and to cost less than
+// UTF-8 (a tie stays UTF-8). A genuine UTF-8 text costs a few letter runs, so
+// only bytes valid both ways that UTF-8 reads as a letter or two at a time
+// from varying alphabets turn; a short GBK text that reads as words of one
+// alphabet ("学校,小学" as "ѧУ,Сѧ") stays UTF-8.
 QTextCodec *guessCodec(const QByteArray &bytes)
 {
     QTextCodec *utf8 = QTextCodec::codecForName("UTF-8");
-    const Utf8Scan scan = scanUtf8(bytes);
-    if (scan.invalid == 0 && scan.sequences == 0)
-        return utf8;
     QTextCodec *gb18030 = QTextCodec::codecForName("GB18030");
-    const GbScan gb = scanGb18030(bytes);
-    if (!gb.whole || !readsWhole(gb18030, bytes))
-        return utf8;
-    if (scan.invalid > scan.sequences)
-        return gb18030;
-    const Scripts scripts = scriptsOf(utf8->toUnicode(bytes));
-    if (scan.invalid > 0 && scripts.strange > 0)
-        return gb18030;
-    if (gb.pairs == 0 || gb.gb2312 * 10 < gb.pairs * 9 || scan.inWords * 2 > scan.sequences)
-        return utf8;
-    if (scan.invalid > 0)
-        return scan.invalid * 3 <= scan.sequences
-                       && (scripts.letters.size() == 1 || scripts.letters.contains(QChar::Script_Han))
-                   ? utf8
-                   : gb18030;
-    return gb.gb2312 == gb.pairs && !scripts.letters.contains(QChar::Script_Han) && mixesScripts(scripts) ? gb18030
-                                                                                                             : utf8;
+    // Zero for ASCII only, -1 as soon as a byte makes no character.
+    const qint64 asGb18030 = gb18030Cost(bytes);
+    return asGb18030 > 0 && asGb18030 < utf8Cost(bytes) && readsWhole(gb18030, bytes) ? gb18030 : utf8;
 }
 
 } // namespace

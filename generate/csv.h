@@ -11,13 +11,14 @@ namespace Csv {
 
 // The rows of a file, read in the codec `codecName` names; a byte-order mark
 // selects its own Unicode encoding over any. Without a name the file is UTF-8
-// unless GB18030 reads every byte of it and it is plainly Chinese: more
-// ill-formed UTF-8 sequences than well-formed ones, or Chinese as GB18030
-// reads it where UTF-8 reads damage or a mix of alphabets (see
-// guessCodec). A genuine UTF-8 text in one alphabet always stays UTF-8; a
-// damaged one reads with U+FFFD for each byte no character can be made of
-// (those of a character cut by the end too). A file that cannot be opened
-// reads as an empty text.
+// unless GB18030 reads every byte of it and reads it as likelier text: each
+// reading costs by the kinds of characters it gives (ill-formed bytes and
+// letters of changing alphabets under UTF-8; rarer, private or four-byte
+// characters and characters beside ASCII letters under GB18030) and GB18030
+// must cost less (see guessCodec). A genuine UTF-8 text in words of one
+// alphabet or several stays UTF-8; a damaged one reads with U+FFFD for each
+// byte no character can be made of (those of a character cut by the end
+// too). A file that cannot be opened reads as an empty text.
 QList<QStringList> readFile(const QString &path, const QString &codecName);
 // CR LF as LF, and a last LF added where the text lacks one.
 QString normalizeText(const QString &text);

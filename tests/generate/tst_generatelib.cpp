@@ -376,6 +376,8 @@ private slots:
             {"名字\xFF\xFF\xFF\n", {{"名字\uFFFD\uFFFD\uFFFD"}}},
             // GB18030 would read this without a replacement, dropping the last byte unseen.
             {"名字\x81" "0\x81" "0\x81", {{"名字\uFFFD" "0\uFFFD" "0\uFFFD"}}},
+            // Emoji newer than Qt's tables beside a stray Latin-1 byte: GB18030 reads it whole, as other characters.
+            {"id,text\nПривет,мир 🥹\nCaf\xE9s,🫠\n", {{"id", "text"}, {"Привет", "мир 🥹"}, {"Caf\uFFFDs", "🫠"}}},
             // GBK whose 小, 平 and 苹 (D0A1, C6BD, C6BB) are also two-byte UTF-8 characters: 4 of them, 8 bad bytes.
             {"\xD0\xA1\xC6\xBD,\xC6\xBB\xB9\xFB\n\xCD\xF5\xCE\xE5,\xC6\xBD\xB0\xE5\n",
              {{"小平", "苹果"}, {"王五", "平板"}}},
@@ -388,7 +390,7 @@ private slots:
         // Short packages with an ASCII header: many common characters' GBK bytes are also two-byte
         // UTF-8 characters, so a GBK package may have as many good sequences as bad ones, or only
         // good ones. Genuine UTF-8 whose every pair GB2312 could read stays UTF-8 in any one
-        // alphabet, and so does a damaged one.
+        // alphabet, or in two word by word, and so does a damaged one.
         const QList<QPair<QByteArray, Rows>> shortOnes = {
             // GBK: 学 校 小 史 read as UTF-8 "ѧ У С ʷ"; 视 and 李 are not UTF-8.
             {"id,text\r\n\xD1\xA7\xD0\xA3,\xD0\xA1\xD1\xA7\r\n\xD3\xB0\xCA\xD3,\xCA\xB7\xD1\xA7\r\n",
@@ -404,8 +406,24 @@ private slots:
             {"id,text\n\xD5\xAF\xD5\xA1,\xD5\xA1\xD5\xB5\xD5\xB8\n", {{"id", "text"}, {"կա", "այո"}}},
             {"name,text\nb\xC3\xA9" "b\xC3\xA9,10 \xCE\xBCg\n", {{"name", "text"}, {"bébé", "10 μg"}}},
             {"name,text\n\xD0\xBD\xD0\xB5\xD0\xB1\xD0\xBE,\xE5\xA4\xA9\xE7\xA9\xBA\n", {{"name", "text"}, {"небо", "天空"}}},
+            // Lone symbols beside ASCII, each pair also a GB2312 character: a tie, or cheaper as symbols.
+            {"name,value\nPrice,\xC2\xBD\nRoom,25\xC2\xB0\nx,\xC2\xA3" "5\n",
+             {{"name", "value"}, {"Price", "½"}, {"Room", "25°"}, {"x", "£5"}}},
+            // Two alphabets word by word (Armenian, Portuguese), every pair in GB2312.
+            {"name,value\n\xD5\xA1\xD5\xB5\xD5\xBD,Poli\xC3\xA7" "as\n", {{"name", "value"}, {"այս", "Poliças"}}},
             // GBK: 喆 is outside GB2312; UTF-8 would read a private character.
             {"name,text\n\xC0\xEE\x86\xB4,u1\n", {{"name", "text"}, {"李喆", "u1"}}},
+            // One name with such a character (喆 珺 琇 旸) beside a word, a URL or a WIFI text: about as many
+            // bad UTF-8 sequences as good ones, and a pair outside GB2312.
+            {"name,content\n\xD5\xC5\x86\xB4,\xC8\xEB\xB3\xA1\xC8\xAF\n", {{"name", "content"}, {"张喆", "入场券"}}},
+            {"name,content\r\n\xD5\xC5\xAC" "B,https://a.cn/t?id=8\r\n", {{"name", "content"}, {"张珺", "https://a.cn/t?id=8"}}},
+            {"name,content\n\xBA\xCE\xACL\xD1\xA9,u1\n", {{"name", "content"}, {"何琇雪", "u1"}}},
+            {"name,content\n\xCC\xC6\x95" "D,WIFI:S:\xC7\xB0\xCC\xA8-5G;T:WPA;P:12345678;;\n",
+             {{"name", "content"}, {"唐旸", "WIFI:S:前台-5G;T:WPA;P:12345678;;"}}},
+            // One common character and one rarer (严珺), and a rarer one beside a name valid both ways (袁帅).
+            {"name,text\n\xD1\xCF\xAC" "B,u1\n", {{"name", "text"}, {"严珺", "u1"}}},
+            {"name,content\n\xD0\xEC\xBD\xDC\xACr,u265\n\xD4\xAC\xCB\xA7,10499\n",
+             {{"name", "content"}, {"徐杰瑀", "u265"}, {"袁帅", "10499"}}},
             // Damaged: "ç" and "éé" in Latin-1 among UTF-8 accents; one flipped byte in a Russian word.
             {"id,text\n\xC3\xA9l\xC3\xA8ve,\xC3\xA9t\xC3\xA9\n\xC3\xA9" "cole,caf\xC3\xA9\nb\xC3\xA9" "b\xC3\xA9,th\xC3\xA9\n"
              "Fran\xE7ois,cr\xE9\xE9" "e\n",
