@@ -406,6 +406,8 @@ private slots:
             {"id,text\n\xD5\xAF\xD5\xA1,\xD5\xA1\xD5\xB5\xD5\xB8\n", {{"id", "text"}, {"կա", "այո"}}},
             {"name,text\nb\xC3\xA9" "b\xC3\xA9,10 \xCE\xBCg\n", {{"name", "text"}, {"bébé", "10 μg"}}},
             {"name,text\n\xD0\xBD\xD0\xB5\xD0\xB1\xD0\xBE,\xE5\xA4\xA9\xE7\xA9\xBA\n", {{"name", "text"}, {"небо", "天空"}}},
+            // An emoji of four bytes, which GB18030 reads whole as two characters.
+            {"name,text\nparty,\xF0\x9F\x8E\x89\n", {{"name", "text"}, {"party", "🎉"}}},
             // Lone symbols beside ASCII, each pair also a GB2312 character: a tie, or cheaper as symbols.
             {"name,value\nPrice,\xC2\xBD\nRoom,25\xC2\xB0\nx,\xC2\xA3" "5\n",
              {{"name", "value"}, {"Price", "½"}, {"Room", "25°"}, {"x", "£5"}}},
@@ -416,6 +418,8 @@ private slots:
             // One name with such a character (喆 珺 琇 旸) beside a word, a URL or a WIFI text: about as many
             // bad UTF-8 sequences as good ones, and a pair outside GB2312.
             {"name,content\n\xD5\xC5\x86\xB4,\xC8\xEB\xB3\xA1\xC8\xAF\n", {{"name", "content"}, {"张喆", "入场券"}}},
+            // ... also as the last line, without a line end.
+            {"name,content\n\xD5\xC5\x86\xB4,\xC8\xEB\xB3\xA1\xC8\xAF", {{"name", "content"}, {"张喆", "入场券"}}},
             {"name,content\r\n\xD5\xC5\xAC" "B,https://a.cn/t?id=8\r\n", {{"name", "content"}, {"张珺", "https://a.cn/t?id=8"}}},
             {"name,content\n\xBA\xCE\xACL\xD1\xA9,u1\n", {{"name", "content"}, {"何琇雪", "u1"}}},
             {"name,content\n\xCC\xC6\x95" "D,WIFI:S:\xC7\xB0\xCC\xA8-5G;T:WPA;P:12345678;;\n",
