@@ -1,6 +1,7 @@
 #include "filewrite.h"
 
 #include "descriptor.h"
+#include "fileread.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -197,7 +198,8 @@ bool namesCarryTheFile(int fd)
     const ssize_t length = ::readlink(device.constData(), link, sizeof link - 1);
     if (length <= 0)
         return false;
-    const QByteArray name = QByteArray(link, int(length)).mid(QByteArray(link, int(length)).lastIndexOf('/') + 1);
+    const QByteArray target(link, int(length));
+    const QByteArray name = target.mid(target.lastIndexOf('/') + 1);
     DIR *journals = ::opendir("/proc/fs/jbd2");
     if (!journals)
         return false;
@@ -345,20 +347,19 @@ bool resolve(const QByteArray &path, WriteTarget *target)
 enum class Opened { File, Refused, Again };
 
 // Opens the existing regular file `target` found for `path`, with `flags`,
-// exactly as the system's open of `path` would: its own walk must lead to
-// that same file (it counts the links of every part and applies its guards;
-// opened as a path only, nothing is started), its guard on another user's
-// file in a sticky folder holds for a `creating` open, and the file's modes,
-// access list and mount must allow `flags`. Again when the name changed
-// meanwhile.
-Opened openExisting(const QByteArray &path, const WriteTarget &target, int flags, bool creating, Fd *opened)
+// exactly as the system's creating open of `path` would: its own walk must
+// lead to that same file (it counts the links of every part and applies its
+// guards; opened as a path only, nothing is started), its guard on another
+// user's file in a sticky folder holds, and the file's modes, access list
+// and mount must allow `flags`. Again when the name changed meanwhile.
+Opened openExisting(const QByteArray &path, const WriteTarget &target, int flags, Fd *opened)
 {
     const Fd walked(::open(path.constData(), O_PATH | O_CLOEXEC));
     if (!walked)
         return errno == ENOENT ? Opened::Again : Opened::Refused;
     if (!sameFile(walked.get(), target.file.get()))
         return Opened::Again;
-    if (creating && !mayOpenCreating(target.folderStatus, target.status)) {
+    if (!mayOpenCreating(target.folderStatus, target.status)) {
         errno = EACCES;
         return Opened::Refused;
     }
@@ -637,7 +638,7 @@ bool FileReplacement::commit(PendingSync *later)
         }
         // Without blocking: a FIFO is never opened, but the check is cheap.
         Fd file;
-        const Opened opened = openExisting(path, target, O_WRONLY | O_NONBLOCK | O_NOCTTY, true, &file);
+        const Opened opened = openExisting(path, target, O_WRONLY | O_NONBLOCK | O_NOCTTY, &file);
         if (opened == Opened::Again)
             continue;
         if (opened == Opened::Refused)
@@ -710,13 +711,12 @@ bool replaceFileContents(const QString &path, const QByteArray &bytes)
     return FileReplacement(path, bytes).commit();
 }
 
-namespace {
-
-// Opens the regular file `name` leads to, with `flags`, as the system's own
-// open would, made (0666 less the umask) when missing and `create`; -1, with
-// errno set, for a name that is not a regular file, without blocking on it.
-int openRegular(const QByteArray &name, int flags, bool create)
+int openForAppend(const QString &path)
 {
+    if (path.isEmpty())
+        return -1;
+    const QByteArray name = QFile::encodeName(path);
+    constexpr int flags = O_WRONLY | O_APPEND | O_NONBLOCK | O_NOCTTY;
     for (int attempt = 0; attempt < 4; ++attempt) {
         WriteTarget target;
         // Never opened when it is not a regular file: a FIFO's open would
@@ -730,16 +730,14 @@ int openRegular(const QByteArray &name, int flags, bool create)
         Fd file;
         Opened opened = Opened::Refused;
         if (target.exists) {
-            opened = openExisting(name, target, flags | O_NONBLOCK | O_NOCTTY, create, &file);
-        } else if (!create) {
-            errno = ENOENT;
+            opened = openExisting(name, target, flags, &file);
         } else {
             opened = missingAsTheSystemSees(name);
             if (opened == Opened::File) {
                 // Made here and only here: a name that appeared meanwhile is
                 // looked at again.
                 file.reset(::openat(target.folder.get(), target.name.constData(),
-                                    flags | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
+                                    flags | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
                 if (!file)
                     opened = errno == EEXIST ? Opened::Again : Opened::Refused;
             }
@@ -752,19 +750,12 @@ int openRegular(const QByteArray &name, int flags, bool create)
     return -1;
 }
 
-} // namespace
-
-int openForAppend(const QString &path)
-{
-    return path.isEmpty() ? -1 : openRegular(QFile::encodeName(path), O_WRONLY | O_APPEND, true);
-}
-
 int openForLocking(const QString &path)
 {
     const int fd = openForAppend(path);
     // One another user left, which this one may only read, locks as well.
     if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS))
-        return openRegular(QFile::encodeName(path), O_RDONLY, false);
+        return openForReading(path, ReadLimit::StateFile);
     return fd;
 }
 

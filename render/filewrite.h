@@ -62,8 +62,9 @@ bool replaceFileContents(const QString &path, const QByteArray &bytes);
 // blocking on it, or one that cannot be opened. The caller closes it.
 int openForAppend(const QString &path);
 // A descriptor to flock, on the file `path` names: opened for appending as
-// openForAppend does (made when missing), or only for reading where the user
-// may not write it (one another user left); -1 as openForAppend.
+// openForAppend does (made when missing), or through the read path
+// (fileread.h) where the user may not write it (one another user left); -1
+// as openForAppend.
 int openForLocking(const QString &path);
 // Appends the bytes, all or none (the room reserved first), and syncs them;
 // false when they were not written.
