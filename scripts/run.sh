@@ -4,9 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j "$(nproc)" --target vopa-qrcode
+bash scripts/build-program.sh
 program="$PWD/build/app/vopa-qrcode"
 state="${XDG_STATE_HOME:-$HOME/.local/state}/vopa-qrcode"
 mkdir -p "$state"

@@ -1,13 +1,14 @@
 #!/bin/sh
 # Installs the build into a fresh prefix and checks what a desktop needs: the
-# command, the program it starts, a valid desktop entry and its icon.
+# command, the program it starts and the camera module beside it, a valid
+# desktop entry and its icon.
 set -eu
 build="$1"
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
-for f in bin/vopa-qrcode libexec/vopa-qrcode/vopa-qrcode share/applications/vopa-qrcode.desktop \
-         share/icons/hicolor/64x64/apps/vopa-qrcode.png; do
+for f in bin/vopa-qrcode libexec/vopa-qrcode/vopa-qrcode libexec/vopa-qrcode/vopa-camera.so \
+         share/applications/vopa-qrcode.desktop share/icons/hicolor/64x64/apps/vopa-qrcode.png; do
   [ -e "$prefix/$f" ] || { echo "FAIL: $f not installed"; exit 1; }
 done
 [ -x "$prefix/bin/vopa-qrcode" ] || { echo "FAIL: the command is not executable"; exit 1; }
