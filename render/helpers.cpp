@@ -129,7 +129,10 @@ int wakeSignal()
 // flock(LOCK_EX) waited for `ms` milliseconds at most. Waiting in the
 // system, a waiter is woken as the lock is let go, where one that looks
 // again now and then may never find it free while another takes it back
-// to back. A timer of this thread's own ends the wait.
+// to back. A timer of this thread's own ends the wait. It goes on firing
+// after the deadline: an expiry that lands while the thread is between two
+// flock calls (another signal ended the first) would otherwise be spent,
+// and the next call would wait as long as the holder keeps the lock.
 bool lockWithin(int fd, int ms)
 {
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
@@ -142,19 +145,30 @@ bool lockWithin(int fd, int ms)
     event.sigev_signo = signal;
     event._sigev_un._tid = ::gettid();
     timer_t timer;
-    if (signal < 0 || ::timer_create(CLOCK_MONOTONIC, &event, &timer) != 0)
+    struct timespec deadline = {};
+    if (signal < 0 || ::clock_gettime(CLOCK_MONOTONIC, &deadline) != 0
+        || ::timer_create(CLOCK_MONOTONIC, &event, &timer) != 0)
         return false;
+    deadline.tv_sec += ms / 1000;
+    deadline.tv_nsec += (ms % 1000) * 1000000L;
+    if (deadline.tv_nsec >= 1000000000L) {
+        ++deadline.tv_sec;
+        deadline.tv_nsec -= 1000000000L;
+    }
+    const auto passed = [&deadline] {
+        struct timespec now = {};
+        return ::clock_gettime(CLOCK_MONOTONIC, &now) != 0 || now.tv_sec > deadline.tv_sec
+               || (now.tv_sec == deadline.tv_sec && now.tv_nsec >= deadline.tv_nsec);
+    };
     sigset_t wake, old;
     sigemptyset(&wake);
     sigaddset(&wake, signal);
     ::pthread_sigmask(SIG_UNBLOCK, &wake, &old);
-    const struct itimerspec when = {{0, 0}, {ms / 1000, (ms % 1000) * 1000000L}};
+    // First at the deadline, then every 10 ms until the wait has ended.
+    const struct itimerspec when = {{0, 10 * 1000000L}, deadline};
     bool locked = false;
-    if (::timer_settime(timer, 0, &when, nullptr) == 0) {
-        struct itimerspec left = {};
-        // Another signal may end the wait too: waited on until the timer has run out.
-        while (!(locked = ::flock(fd, LOCK_EX) == 0) && errno == EINTR && ::timer_gettime(timer, &left) == 0
-               && (left.it_value.tv_sec != 0 || left.it_value.tv_nsec != 0)) {
+    if (::timer_settime(timer, TIMER_ABSTIME, &when, nullptr) == 0) {
+        while (!(locked = ::flock(fd, LOCK_EX) == 0) && errno == EINTR && !passed()) {
         }
     }
     ::timer_delete(timer);
