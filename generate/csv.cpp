@@ -3,7 +3,9 @@
 #include "fileread.h"
 #include "helpers.h"
 
+#include <QBitArray>
 #include <QTextCodec>
+#include <QVector>
 
 namespace Csv {
 
@@ -18,25 +20,132 @@ QTextCodec *codecNamed(const QString &name)
 // What a reading costs, per character beyond ASCII: the likelier in the text
 // it claims to be, the cheaper. Under UTF-8 a word of one alphabet costs as
 // little as one symbol whatever its length, while GBK read as UTF-8 gives
-// ill-formed bytes and odd letters of one alphabet or another, one at a
-// time; under GB18030 common Chinese characters cost little, while UTF-8
-// read as GBK lands on rarer ones, symbols and private ones, or beside ASCII
-// letters (where an accented letter sits in its word).
+// ill-formed bytes and letters of one alphabet or another, one or two at a
+// time, many of them from blocks no one types in running text (modifier
+// letters, IPA, Latin Extended-B, archaic Greek, historic Cyrillic, Hebrew
+// accents, combining marks on nothing they could mark). Under GB18030 common
+// Chinese characters cost little, while UTF-8 read as GBK lands on rarer
+// ones, symbols and private ones, or on the characters an accented Latin
+// letter glued to its word makes.
 constexpr int illFormedByte = 3; // a U+FFFD
 constexpr int illFormedRun = 4; // more for each run of them: damage is rare
 constexpr int letterRun = 2; // a run of letters of one alphabet
 constexpr int alphabetChange = 4; // more for a letter right after one of another alphabet
 constexpr int symbol = 2; // punctuation, symbols, marks, emoji
 constexpr int unknownCharacter = 4; // unassigned in Qt's tables, or private
-constexpr int commonHanzi = 2; // in GB2312's rows
+constexpr int rareLetter = 4; // more for a letter or mark of the rare blocks
+constexpr int unlikelyRun = 3; // more for a run of letters no word is made of
+constexpr int caseChange = 3; // more for a capital right after a small letter of its run
+constexpr int commonHanzi = 2; // GB2312's first level, the 3,755 commonest
+constexpr int lessCommonHanzi = 3; // GB2312's second level
 constexpr int gb2312Punctuation = 1;
 constexpr int gbkCharacter = 4; // GBK's characters outside GB2312
 constexpr int rareCharacter = 12; // GB2312's other symbols, user-defined ones, four-byte ones
-constexpr int besideAsciiLetter = 8;
+constexpr int besideAsciiLetter = 8; // where UTF-8 reads an accented letter of the word
+constexpr int besideAsciiRare = 4; // a character outside GB2312 glued to ASCII letters
 
 bool asciiLetter(unsigned char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool inRange(uint point, uint first, uint last)
+{
+    return point >= first && point <= last;
+}
+
+// The 2,350 Hangul syllables of KS X 1001, out of the 11,172 Unicode has:
+// the others are seldom written.
+bool commonHangul(uint point)
+{
+    static const QVector<bool> common = [] {
+        QVector<bool> table(0xD7A4 - 0xAC00, false);
+        // Read through the toolkit's Korean codec, which may be the larger
+        // CP949: KS X 1001 takes both bytes from A1 up, CP949's others not.
+        if (QTextCodec *codec = QTextCodec::codecForName("EUC-KR")) {
+            for (int i = 0; i < table.size(); ++i) {
+                const QChar syllable(ushort(0xAC00 + i));
+                const QByteArray bytes = codec->fromUnicode(&syllable, 1);
+                table[i] = bytes.size() == 2 && uchar(bytes[0]) >= 0xA1 && uchar(bytes[1]) >= 0xA1;
+            }
+        }
+        return table;
+    }();
+    return common.at(int(point - 0xAC00));
+}
+
+// Letters and marks of blocks that running text in a living language hardly
+// holds, beside the few of them that some language writes every day
+// (Vietnamese ơ ư, pinyin's ǎ ǐ ǒ ǔ ǚ, Romanian ș ț, the apostrophe-like
+// modifiers ʻ ʼ, the tone marks ˆ ˇ ˉ ˊ ˋ and the spacing accents).
+bool rareBlock(uint point)
+{
+    if (inRange(point, 0xAC00, 0xD7A3))
+        return !commonHangul(point);
+    if (point == 0x0138 || inRange(point, 0x013F, 0x0140) || point == 0x0149 || point == 0x017F) // ĸ Ŀ ŀ ŉ ſ
+        return true;
+    if (inRange(point, 0x0180, 0x024F)) // Latin Extended-B
+        return !(inRange(point, 0x01A0, 0x01A1) || inRange(point, 0x01AF, 0x01B0) || inRange(point, 0x01CD, 0x01DC)
+                 || inRange(point, 0x0218, 0x021B));
+    if (inRange(point, 0x0250, 0x02FF)) // IPA, spacing modifier letters
+        return !(inRange(point, 0x02BB, 0x02BC) || inRange(point, 0x02C6, 0x02CB) || inRange(point, 0x02D8, 0x02DD));
+    // Of the combining diacritics, orthographies write the common accents,
+    // the dot and comma below, the cedilla and the ogonek; the rest are
+    // phonetic, and the last ones letters written small above.
+    if (inRange(point, 0x0300, 0x036F))
+        return !(inRange(point, 0x0300, 0x030C) || point == 0x0323 || inRange(point, 0x0326, 0x0328) || point == 0x0331);
+    return inRange(point, 0x0370, 0x0373) || inRange(point, 0x0376, 0x0377) || inRange(point, 0x037B, 0x037D)
+           || inRange(point, 0x03CF, 0x03FF) // archaic Greek, Coptic, Greek symbols
+           || inRange(point, 0x0460, 0x0489) // historic Cyrillic
+           || inRange(point, 0x0591, 0x05AF) // Hebrew accents
+           || inRange(point, 0x0700, 0x074F) || inRange(point, 0x0750, 0x077F) || inRange(point, 0x07C0, 0x07FF)
+           || inRange(point, 0x1F00, 0x1FFF) // polytonic Greek
+           || inRange(point, 0x3400, 0x4DBF); // CJK Extension A
+}
+
+// A mark that needs a letter of its alphabets before it: the combining
+// diacritics mark Latin, Greek and Cyrillic letters, Hebrew points Hebrew
+// ones; anywhere else they mark nothing.
+bool needsLetter(uint point)
+{
+    return inRange(point, 0x0300, 0x036F) || inRange(point, 0x05B0, 0x05BD) || point == 0x05BF
+           || inRange(point, 0x05C1, 0x05C2) || inRange(point, 0x05C4, 0x05C5) || point == 0x05C7;
+}
+
+bool marks(uint mark, int letterScript)
+{
+    if (mark >= 0x0590)
+        return letterScript == QChar::Script_Hebrew;
+    return letterScript == QChar::Script_Latin || letterScript == QChar::Script_Greek
+           || letterScript == QChar::Script_Cyrillic;
+}
+
+// Letters of living alphabets that only some languages write, or only in
+// capitals: a word made of them alone is unlikely.
+bool uncommonLetter(uint point)
+{
+    return inRange(point, 0x048A, 0x052F) || point == 0x03AA || point == 0x03AB;
+}
+
+// Hebrew's final forms and Greek's final sigma end a word.
+bool finalForm(uint point)
+{
+    return point == 0x05DA || point == 0x05DD || point == 0x05DF || point == 0x05E3 || point == 0x05E5
+           || point == 0x03C2;
+}
+
+// Cyrillic's and Greek's vowels, small and capital.
+bool vowel(uint point)
+{
+    static const QVector<bool> vowels = [] {
+        QVector<bool> table(0x0460 - 0x0370, false);
+        for (const QChar c : QStringLiteral("аеёиоуыэюяіїєўαεηιουωάέήίόύώϊϋΐΰ")) {
+            table[c.unicode() - 0x0370] = true;
+            table[c.toUpper().unicode() - 0x0370] = true;
+        }
+        return table;
+    }();
+    return inRange(point, 0x0370, 0x045F) && vowels.at(int(point - 0x0370));
 }
 
 // The cost of the bytes read as UTF-8, going on one byte after the start of
@@ -45,18 +154,36 @@ bool asciiLetter(unsigned char c)
 // count as one alphabet, as they mix in ordinary text; a letter continues
 // its alphabet's run across marks and U+FFFD, not across ASCII or
 // punctuation.
-qint64 utf8Cost(const QByteArray &bytes)
+qint64 utf8Cost(const QByteArray &bytes, QBitArray *illFormed)
 {
     const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
     const int size = bytes.size();
     qint64 cost = 0;
     int lastIllFormed = -2;
     int previous = -1; // the alphabet of the run going on
+    // The run of Cyrillic or Greek letters going on, and what it holds:
+    // small letters without a vowel make no word but a unit after a number
+    // ("10 мм", "5 кг"), and uncommon letters alone make none.
+    int runLength = 0;
+    bool runVowel = false, runCapital = false, runCommon = false, runAfterNumber = false;
+    int afterLetter = -1; // the alphabet of the letter a mark there would mark
+    bool lastSmall = false; // the letter before, ASCII too
+    bool lastFinal = false;
+    const auto endRun = [&] {
+        if (runLength > 0 && (!runCommon || (runLength > 1 && !runVowel && !runCapital && !runAfterNumber)))
+            cost += unlikelyRun;
+        runLength = 0;
+        runVowel = runCapital = runCommon = false;
+    };
     int i = 0;
     while (i < size) {
         const unsigned char lead = data[i];
         if (lead < 0x80) {
+            endRun();
             previous = -1;
+            afterLetter = asciiLetter(lead) ? QChar::Script_Latin : -1;
+            lastSmall = lead >= 'a' && lead <= 'z';
+            lastFinal = false;
             ++i;
             continue;
         }
@@ -85,19 +212,32 @@ qint64 utf8Cost(const QByteArray &bytes)
             for (next = 1; next < length; ++next)
                 point = point << 6 | (data[i + next] & 0x3F);
             i += length;
+            const bool rare = rareBlock(point);
+            if (rare || (needsLetter(point) && !marks(point, afterLetter)))
+                cost += rareLetter;
             int script = QChar::script(point);
+            if (needsLetter(point)) {
+                // Marks the letter before it, and continues its run.
+                cost += symbol;
+                afterLetter = rare ? -1 : afterLetter;
+                continue;
+            }
             switch (script) {
             case QChar::Script_Unknown:
                 // Qt's tables predate newer emoji (🥹 U+1F979, 🫠 U+1FAE0):
                 // those are not characters no text holds.
                 cost += point >= 0x1F000 && point <= 0x1FFFF ? symbol : unknownCharacter;
+                afterLetter = -1;
                 continue;
             case QChar::Script_Inherited:
                 cost += symbol;
                 continue;
             case QChar::Script_Common:
                 cost += symbol;
+                endRun();
                 previous = -1;
+                afterLetter = -1;
+                lastSmall = lastFinal = false;
                 continue;
             case QChar::Script_Hiragana:
             case QChar::Script_Katakana:
@@ -108,26 +248,57 @@ qint64 utf8Cost(const QByteArray &bytes)
             default:
                 break;
             }
-            if (script != previous)
+            if (script != previous) {
+                endRun();
                 cost += letterRun + (previous == -1 ? 0 : alphabetChange);
+                lastSmall = lastSmall && script == QChar::Script_Latin;
+            } else if (lastFinal) {
+                cost += unlikelyRun;
+            }
+            lastFinal = finalForm(point);
             previous = script;
+            afterLetter = rare ? -1 : script;
+            const bool small = QChar::isLower(point);
+            const bool capital = QChar::isUpper(point);
+            if (capital && lastSmall)
+                cost += caseChange;
+            lastSmall = small;
+            if (script == QChar::Script_Cyrillic || script == QChar::Script_Greek) {
+                if (runLength++ == 0) {
+                    const int start = i - length;
+                    const int before = start > 0 && data[start - 1] == ' ' ? start - 2 : start - 1;
+                    runAfterNumber = before >= 0 && data[before] >= '0' && data[before] <= '9';
+                }
+                runVowel = runVowel || vowel(point);
+                runCapital = runCapital || capital;
+                runCommon = runCommon || (!rare && !uncommonLetter(point));
+            }
         } else if (length > 0 && i + next == size) {
             break;
         } else {
             cost += illFormedByte + (lastIllFormed == i - 1 ? 0 : illFormedRun);
             lastIllFormed = i;
+            illFormed->setBit(i);
+            afterLetter = -1;
+            lastSmall = lastFinal = false;
             ++i;
         }
     }
+    endRun();
     return cost;
 }
 
 // The cost of the bytes read as GB18030, or -1 when some byte makes no
 // character. GB2312's rows have lead byte A1 to F7 and trail byte A1 to FE:
-// punctuation in A1 to A3, other symbols to A9, Chinese characters from B0.
-// User-defined characters take AA to AF and F8 to FE, and A1 to A7 below
-// trail A1; GBK's other characters take the rest of the two-byte ones.
-qint64 gb18030Cost(const QByteArray &bytes)
+// punctuation in A1 to A3, other symbols to A9, Chinese characters from B0,
+// the commoner first level to D7. User-defined characters take AA to AF and
+// F8 to FE, and A1 to A7 below trail A1; GBK's other characters take the
+// rest of the two-byte ones. Labels glue common characters to ASCII
+// letters ("A区", "华为P60"), so only two kinds of character cost more
+// there: one whose two bytes UTF-8 reads as a letter of a Latin word or a
+// sign that sits in or beside a word ("café", "Pokémon", "Windows®"), and
+// one outside GB2312.
+qint64 gb18030Cost(const QByteArray &bytes, const QBitArray &illFormed)
 {
     const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
     const int size = bytes.size();
@@ -152,16 +323,37 @@ qint64 gb18030Cost(const QByteArray &bytes)
         }
         if (trail < 0x40 || trail == 0x7F || trail == 0xFF)
             return -1;
-        if (trail >= 0xA1 && lead >= 0xB0 && lead <= 0xF7)
+        if (trail >= 0xA1 && lead >= 0xB0 && lead <= 0xD7)
             cost += commonHanzi;
+        else if (trail >= 0xA1 && lead >= 0xD8 && lead <= 0xF7)
+            cost += lessCommonHanzi;
         else if (trail >= 0xA1 && lead >= 0xA1 && lead <= 0xA3)
             cost += gb2312Punctuation;
         else if (lead < 0xA1 || (trail < 0xA1 && lead > 0xA7))
             cost += gbkCharacter;
         else
             cost += rareCharacter;
-        if ((lastAscii == i - 1 && asciiLetter(data[i - 1])) || (i + 2 < size && asciiLetter(data[i + 2])))
+        if (!(lastAscii == i - 1 && asciiLetter(data[i - 1])) && !(i + 2 < size && asciiLetter(data[i + 2]))) {
+            i += 2;
+            continue;
+        }
+        // A letter: lead C3 to CA and a continuation byte, not a modifier
+        // letter but the apostrophes ʻ ʼ; a sign: ¡ © ª « ® ° ² ³ µ · ¹ º » ¿.
+        static const QByteArray wordSigns("\xA1\xA9\xAA\xAB\xAE\xB0\xB2\xB3\xB5\xB7\xB9\xBA\xBB\xBF");
+        const uint asUtf8 = uint(lead & 0x1F) << 6 | (trail & 0x3F);
+        const bool letter = lead >= 0xC3 && lead <= 0xCA && trail >= 0x80 && trail <= 0xBF
+                            && ((asUtf8 < 0x02B0 && QChar::isLetter(asUtf8)) || asUtf8 == 0x02BB || asUtf8 == 0x02BC);
+        const bool sign = lead == 0xC2 && wordSigns.contains(char(trail));
+        // The word must be one UTF-8 reads: no byte it cannot read beside
+        // it, and beside a letter of the rare blocks nothing but ASCII
+        // ("Tasanɣut", not the "Ʒʤ" of 品胜).
+        const bool inWord = letter && rareBlock(asUtf8)
+                                ? !(i > 0 && data[i - 1] >= 0x80) && !(i + 2 < size && data[i + 2] >= 0x80)
+                                : !(i > 0 && illFormed.testBit(i - 1)) && !(i + 2 < size && illFormed.testBit(i + 2));
+        if ((letter || sign) && inWord)
             cost += besideAsciiLetter;
+        else if (lead < 0xA1 || trail < 0xA1)
+            cost += besideAsciiRare;
         i += 2;
     }
     return cost;
@@ -179,17 +371,20 @@ bool readsWhole(QTextCodec *codec, const QByteArray &bytes)
 // save GBK or GB18030 without a mark. A wrong UTF-8 reading shows as
 // replacement characters; a wrong GB18030 reading looks like ordinary
 // Chinese, so GB18030 needs GB18030 to read every byte and to cost less than
-// UTF-8 (a tie stays UTF-8). A genuine UTF-8 text costs a few letter runs, so
-// only bytes valid both ways that UTF-8 reads as a letter or two at a time
-// from varying alphabets turn; a short GBK text that reads as words of one
-// alphabet ("学校,小学" as "ѧУ,Сѧ") stays UTF-8.
+// UTF-8 (a tie stays UTF-8). A genuine UTF-8 text costs a few letter runs of
+// living alphabets; GBK read as UTF-8 gives bad bytes, or letters one or two
+// at a time from rare blocks, of changing alphabets, or in runs no word is
+// made of ("ϵͳ" for 系统, "лл" for 谢谢). What stays ambiguous is a single
+// character that reads either way as something plausible ("F楼" as "F¥").
 QTextCodec *guessCodec(const QByteArray &bytes)
 {
     QTextCodec *utf8 = QTextCodec::codecForName("UTF-8");
     QTextCodec *gb18030 = QTextCodec::codecForName("GB18030");
     // Zero for ASCII only, -1 as soon as a byte makes no character.
-    const qint64 asGb18030 = gb18030Cost(bytes);
-    return asGb18030 > 0 && asGb18030 < utf8Cost(bytes) && readsWhole(gb18030, bytes) ? gb18030 : utf8;
+    QBitArray illFormed(bytes.size());
+    const qint64 asUtf8 = utf8Cost(bytes, &illFormed);
+    const qint64 asGb18030 = gb18030Cost(bytes, illFormed);
+    return asGb18030 > 0 && asGb18030 < asUtf8 && readsWhole(gb18030, bytes) ? gb18030 : utf8;
 }
 
 } // namespace

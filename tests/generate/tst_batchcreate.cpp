@@ -118,6 +118,19 @@ private slots:
                  qMakePair(QStringLiteral("success"), QStringLiteral("生成统计：成功 2 个， 错误：0 个（在保存路径查看错误信息）")));
         QCOMPARE(QDir(file("gbk")).entryList(QDir::Files, QDir::Name), (QStringList{"error_log.txt", "张三.png", "李四.png"}));
         QCOMPARE(decoded(file("gbk/李四.png")), QStringLiteral("乙"));
+        // Labels glued to ASCII letters: five files named as typed, none taking another's name.
+        QVERIFY(TestSupport::writeBytes(
+            file("zones.csv"), gbk->fromUnicode("name,content\r\nA区,https://m.example.cn/a\r\nB区,https://m.example.cn/b\r\n"
+                                                "C区,https://m.example.cn/c\r\nA座,https://m.example.cn/d\r\n"
+                                                "B座,https://m.example.cn/e\r\n")));
+        QVERIFY(runBatch(file("zones.csv"), file("zones"), "pro")
+                    .contains(qMakePair(QStringLiteral("success"),
+                                        QStringLiteral("生成统计：成功 5 个， 错误：0 个（在保存路径查看错误信息）"))));
+        QCOMPARE(QDir(file("zones")).entryList(QDir::Files, QDir::Name),
+                 (QStringList{"A区.png", "A座.png", "B区.png", "B座.png", "C区.png", "error_log.txt"}));
+        for (const auto &[name, letter] : QList<QPair<QString, QString>>{{"A区", "a"}, {"B区", "b"}, {"C区", "c"},
+                                                                         {"A座", "d"}, {"B座", "e"}})
+            QCOMPARE(decoded(file("zones/" + name + ".png")), "https://m.example.cn/" + letter);
         // The error log is UTF-8 whatever the system's own encoding.
         QVERIFY(TestSupport::writeBytes(file("away.csv"), "name,text\n../王五,文本\n"));
         QTextCodec *const locale = QTextCodec::codecForLocale();

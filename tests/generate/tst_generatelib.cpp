@@ -446,6 +446,32 @@ private slots:
             QVERIFY(TestSupport::writeBytes(m_cwd.file("d.csv"), c.first));
             QCOMPARE(Csv::readFile(m_cwd.file("d.csv"), QString()), c.second);
         }
+        // GBK packages of one short row, each also some UTF-8: 区 makes two bad bytes beside an ASCII
+        // letter, 华为P60 bad bytes and a lone "Ϊ", 谢谢 a Cyrillic "лл" and 通知 two combining marks
+        // on nothing. Five zones, none of them alike read as GB18030, all alike ("A��") as UTF-8.
+        QTextCodec *gbk = QTextCodec::codecForName("GBK");
+        const QList<Rows> gbkRows = {
+            {{"name", "content"}, {"A区", "https://m.example.cn/a"}},
+            {{"name", "url"}, {"华为P60", "https://m.example.cn/p"}},
+            {{"name", "content"}, {"谢谢"}},
+            {{"name", "content"}, {"通知", "https://m.example.cn/n"}},
+            {{"name", "content"}, {"A区", "a"}, {"B区", "b"}, {"C区", "c"}, {"A座", "d"}, {"B座", "e"}}};
+        // Genuine UTF-8 whose accented letters, glued to ASCII or Chinese, GB2312 could read.
+        const QList<Rows> utf8Rows = {{{"name", "content"}, {"Pokémon宝可梦", "https://m.example.cn/p"}},
+                                      {{"name", "content"}, {"Hà Nội河内"}},
+                                      {{"name", "content"}, {"nǐ hǎo", "https://m.example.cn/h"}},
+                                      {{"name", "content"}, {"Ελλάδα希腊", "Москва莫斯科"}},
+                                      {{"name", "weight"}, {"1", "10 кг"}}};
+        for (const Rows &rows : gbkRows + utf8Rows) {
+            QStringList lines;
+            for (const QStringList &row : rows)
+                lines << row.join(QLatin1Char(','));
+            const QString text = lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+            QVERIFY(TestSupport::writeBytes(m_cwd.file("d.csv"), gbkRows.contains(rows) ? gbk->fromUnicode(text)
+                                                                                       : text.toUtf8()));
+            const Rows read = Csv::readFile(m_cwd.file("d.csv"), QString());
+            QVERIFY2(read == rows, qUtf8Printable(text + QStringLiteral(" read as ") + read.value(1).join(QLatin1Char(','))));
+        }
         // A codec named by the caller is used as named.
         QVERIFY(TestSupport::writeBytes(m_cwd.file("d.csv"), "caf\xe9\n"));
         QCOMPARE(Csv::readFile(m_cwd.file("d.csv"), "ISO-8859-1"), (Rows{{"café"}}));
