@@ -3,13 +3,17 @@
 
     python3 bench/csv_model.py BUILD/bench/csv_guess [OTHER/csv_guess ...] [--seed N] [--keep DIR]
 
-Writes a model of packages into a folder (GBK names behind an ASCII header,
-genuine UTF-8 in the languages of the system's .mo catalogues, damaged
-UTF-8), runs each csv_guess over it and prints per group the share read
-wrong: GBK packages not read as GB18030, UTF-8 ones (genuine or damaged)
-read as GB18030.
+Writes a model of packages into a folder (GBK names behind an ASCII header;
+GBK labels glued to ASCII letters and digits, products by brand and model,
+the commonest words of a frequency list alone, beside a URL or two in a row;
+genuine UTF-8 in the languages of the system's .mo catalogues, also glued to
+Chinese words, and pinyin with tone marks; damaged UTF-8), runs each
+csv_guess over it and prints per group the share read wrong: GBK packages
+not read as GB18030, UTF-8 ones (genuine or damaged) read as GB18030.
+
+The word frequencies are jieba's dictionary (Debian package python3-jieba).
 """
-import argparse, collections, glob, gettext, os, random, re, shutil, subprocess, sys, tempfile
+import argparse, collections, itertools, glob, gettext, os, random, re, shutil, subprocess, sys, tempfile
 
 SURNAMES = ("王李张刘陈杨黄赵吴周徐孙马朱胡郭何高林罗郑梁谢宋唐许韩冯邓曹彭曾肖田董袁潘于蒋蔡余杜叶程苏魏吕丁"
             "任沈姚卢姜崔钟谭陆汪范金石廖贾夏韦付方白邹孟熊秦邱江尹薛闫段雷侯龙史陶黎贺顾毛郝龚邵万钱严覃武戴莫孔向汤")
@@ -31,6 +35,61 @@ EMOJI = ["😀", "😂", "❤️", "👍", "🎉", "🔥", "☕", "✅", "⭐", 
 NEW_EMOJI = ["🥹", "🫠", "🫡", "🫶", "🩷", "🪿"]
 STRAY = [b"Caf\xe9s", b"caf\xe9", b"na\xefve", b"M\xfcller", b"\x93ok\x94", b"it\x92s", b"5\x80", b"\xa3" b"12",
          b"Stra\xdfe", b"S\xe3o", b"\xe9t\xe9", b"Z\xfcrich", b"1\x962"]
+
+
+# Labels of places, each a Chinese word glued to ASCII letters and digits,
+# in three sets of words and shapes: "a" and "b" were looked at while the
+# guess was made, "held" only measured.
+ZONE_WORDS = {"held": "车库 展区 阅览室 候诊室 会客厅 休息室 报告厅 操场 球场 码头 泊位 闸口 安检口 收费站 服务区 加油站 "
+                      "值班室 配电室 档案室 更衣室 地块 片区 营区 病区 床位 楼层 寝室 自习室 机位 舱位".split(),
+              "a": "区 座 栋 楼 层 室 号 门 口 厅 馆 会议室 展厅 停车场 仓库 宿舍 教室 病房 出口 通道 看台 包间 货架 展位".split(),
+              "b": "区 座 栋 幢 单元 号楼 排 列 组 柜 窗口 站台 车位 登机口 检票口 实验室 办公室 入口 电梯 候车室 卡座 "
+                      "包厢 餐厅 机房 库房 园区 大厦 广场 车间 工位".split()}
+ZONE_SHAPES = {"a": ["{L}{w}", "{w}{L}", "{L}{w}{n}", "{w}{L}{n}", "{n}{w}{L}", "{L}{n}{w}"],
+               "b": ["{L}{w}", "{L}{w}{n}", "{n}号楼{L}座", "{w}{L}{n}", "{L}区{n}排{n}号", "{L}座{n}{w}",
+                        "{n}{w}{L}{n}", "{w}{L}{L}"],
+               "held": ["{w}{L}{n}号", "{L}{n}-{w}", "{n}{L}{w}", "{w}-{L}{n}", "{L}{w}{L}", "{n}层{w}{L}",
+                        "{L}{n}{w}{n}"]}
+BRANDS = ("华为 小米 苹果 联想 荣耀 魅族 三星 索尼 佳能 尼康 戴尔 惠普 海尔 格力 美的 比亚迪 理想 蔚来 小鹏 大疆 一加 红米 "
+          "中兴 长虹 海信 创维 奥迪 宝马 奔驰 大众 丰田 本田 吉利 长城 飞利浦 松下 东芝 华硕 宏碁 雷蛇 罗技 漫步者 科大讯飞 "
+          "九阳 苏泊尔 方太 老板 美图 步步高 真我 酷派 金立 魅蓝 传音").split()
+MODELS = ("P60 Mate60 SU7 iPad iPhone15 X100 K70 Note13 Pro Air Max Mini S23 A7 Z9 Q5 X5 GT RS7 "
+          "MacBook ThinkPad Yoga Watch Buds Pad5 V30 Y9s M1 L9 ES6 P7i T5 Xperia EOS R6 D850 XPS G3 Civic Model3").split()
+HELD_BRANDS = "海康 萤石 追觅 科沃斯 小度 天猫 京东 万和 奥克斯 志高 欧普 雷士 公牛 德力西 正泰 得力 晨光 安踏 李宁 特步".split()
+HELD_MODELS = "Pura70 Nova12 Reno11 FindX7 K60 C15 Y36 S8 T10 A1 Q10 Mix4 Fold5 Flip3 Pro14 Ultra2 Lite5 H6 X9 M8".split()
+BRAND_SHAPES = ["{b}{m}", "{b}{m}", "{b}{m}{c}", "{b}{c}{m}", "{m}{c}", "{b}{m} {m}"]
+PINYIN = ("ni hao zhong guo bei jing shang hai xie xie xue xiao tong zhi ping tai mo shi peng you lao shi ma ma "
+          "ba ba chi fan he shui xiang gang tai wan ren min da jia qing wen dui bu qi mei guan xi zai jian huan ying "
+          "guang zhou shen zhen hang zhou nan jing xi an cheng du chong qing wu han tian jin su zhou").split()
+
+
+def tone(syllable, mark):
+    """A pinyin syllable with its tone mark: on a or e, on the o of ou, else on the last vowel."""
+    marks = {"a": "āáǎà", "e": "ēéěè", "i": "īíǐì", "o": "ōóǒò", "u": "ūúǔù", "ü": "ǖǘǚǜ"}
+    at = next((syllable.index(v) for v in "ae" if v in syllable), None)
+    if at is None:
+        at = syllable.index("o") if "ou" in syllable else max(syllable.rfind(v) for v in "iouü")
+    return syllable[:at] + marks[syllable[at]][mark] + syllable[at + 1:]
+
+
+def frequent_words(count=20000, characters=False):
+    """The commonest words of two characters or more of jieba's dictionary (or
+    its commonest single characters), all in GB2312, with their frequencies."""
+    path = "/usr/lib/python3/dist-packages/jieba/dict.txt"
+    if not os.path.exists(path):
+        sys.exit("csv_model.py: %s is missing: apt-get install python3-jieba" % path)
+    entries = []
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            word, freq = line.split()[:2]
+            if all("\u4e00" <= c <= "\u9fff" for c in word) and (len(word) == 1) == characters:
+                try:
+                    word.encode("gb2312")
+                except UnicodeEncodeError:
+                    continue
+                entries.append((int(freq), word))
+    entries.sort(reverse=True)
+    return [w for _, w in entries[:count]], [f for f, _ in entries[:count]]
 
 
 def content(rng):
@@ -151,7 +210,100 @@ def model(rng, out):
                 put("utf8-%s" % kind, data)
                 how, bad = damage(rng, data)
                 put("damaged-%s%s" % (how, "-emoji" if emoji else ""), bad)
+    # Shapes added later, drawn after the others so that those stay the same packages.
+    # Labels glued to ASCII letters and digits, products by brand and model.
+    letter = lambda: rng.choice("ABCDEFGHJKLMNPQRSTUVWXYZ") if rng.random() < 0.9 else rng.choice("abcdefgh")
+    url = lambda: rng.choice(["https://m.example.cn/%s", "http://a.cn/%s", "https://www.qr-test.com/p/%s"]) \
+        % rng.randrange(1, 99999)
+    for part in ("a", "b"):
+        for n in (1, 3, 10):
+            for _ in range(2000):
+                rows = [[zone(rng, part, letter), rng.choice([url(), content(rng)])] for _ in range(n)]
+                put("gbk-zone-%s-%d" % (part, n), gbk(rows))
+    freq_words, freqs = frequent_words()
+    cumulative = list(itertools.accumulate(freqs))
+    common = lambda: rng.choices(freq_words, cum_weights=cumulative)[0]
+    for n in (1, 3):
+        for _ in range(3000):
+            rows = [[rng.choice(BRAND_SHAPES).format(b=rng.choice(BRANDS), m=rng.choice(MODELS), c=common()),
+                     rng.choice([url(), content(rng)])] for _ in range(n)]
+            put("gbk-brand-%d" % n, gbk(rows))
+    for n in (1, 2, 3):
+        for _ in range(10000 if n == 1 else 3000):
+            put("gbk-word-%d" % n, gbk([[common()] if rng.random() < 0.5 else [common(), url()] for _ in range(n)]))
+    for _ in range(10000):
+        put("gbk-two-words-1", gbk([[common(), common()]]))
+    # A character alone: one letter or sign, or two bad bytes, under UTF-8.
+    chars, char_freqs = frequent_words(3000, characters=True)
+    char_cumulative = list(itertools.accumulate(char_freqs))
+    for _ in range(3000):
+        char = rng.choices(chars, cum_weights=char_cumulative)[0]
+        put("gbk-character-1", gbk([[char] if rng.random() < 0.5 else [char, url()]]))
+    # Letters of other alphabets glued to Chinese words, and pinyin.
+    accented = {lang: [w for w in words[lang] if any(c.isalpha() for c in w)] for lang in langs}
+    for _ in range(10000):
+        lang = rng.choice(langs)
+        word, han = rng.choice(accented[lang] or words[lang]), common()
+        glued = rng.choice([word + han, han + word, word + " " + han])
+        rows = [[glued, rng.choice([url(), content(rng), common()])]]
+        put("utf8-glued", package(rng, rows).encode("utf-8"))
+    for _ in range(5000):
+        syllables = [tone(rng.choice(PINYIN), rng.randrange(4)) for _ in range(rng.choice([1, 2, 2, 3]))]
+        text = rng.choice(["".join(syllables), " ".join(syllables)])
+        text = rng.choice([text, text + common(), common() + text, text.capitalize()])
+        data = package(rng, [[text, rng.choice([url(), content(rng)])] for _ in range(rng.choice([1, 1, 2]))])
+        put("utf8-pinyin", data.encode("utf-8"))
+    # Measured only: zone labels and products of words and brands not looked
+    # at while the guess was made, and genuine UTF-8 units after numbers.
+    for n in (1, 3, 10):
+        for _ in range(2000):
+            put("gbk-zone-held-%d" % n, gbk([[zone(rng, "held", letter), rng.choice([url(), content(rng)])]
+                                             for _ in range(n)]))
+    for n in (1, 3):
+        for _ in range(2000):
+            rows = [[rng.choice(BRAND_SHAPES).format(b=rng.choice(HELD_BRANDS), m=rng.choice(HELD_MODELS), c=common()),
+                     rng.choice([url(), content(rng)])] for _ in range(n)]
+            put("gbk-brand-held-%d" % n, gbk(rows))
+    # A second held set, and words of the Chinese .mo catalogues (another
+    # source of real text than the frequency list) saved as GBK.
+    zones2 = "候机楼 行李区 取票口 隔间 楼梯口 单间 标间 套房 商铺 摊位 档口 货柜 储物柜 信箱 站点 网点 门店 专柜 展台 机柜".split()
+    shapes2 = ["{L}{w}", "{w}{L}{n}", "{n}{w}", "{L}{n}{w}", "{w}{n}{L}"]
+    for n in (1, 3):
+        for _ in range(2000):
+            rows = []
+            for _ in range(n):
+                text = rng.choice(shapes2).replace("{w}", rng.choice(zones2)).replace("{L}", letter())
+                rows.append([text.replace("{n}", str(rng.randrange(1, 300))), rng.choice([url(), content(rng)])])
+            put("gbk-zone-held2-%d" % n, gbk(rows))
+    brands2 = "格兰仕 康佳 小天鹅 西门子 博世 佳明 华米 乐视 暴风 极米 坚果 倍思 绿联 品胜 罗马仕 漫步者 索泰 七彩虹 影驰 铭瑄".split()
+    models2 = "G7 Z5 Air3 Neo2 Pro5 S20 V8 X3 P12 Mini4 Go Plus Max2 E10 R9 Q3 T7 W5 K9 U2".split()
+    for n in (1, 3):
+        for _ in range(2000):
+            rows = [[rng.choice(BRAND_SHAPES).format(b=rng.choice(brands2), m=rng.choice(models2), c=common()),
+                     rng.choice([url(), content(rng)])] for _ in range(n)]
+            put("gbk-brand-held2-%d" % n, gbk(rows))
+    for n in (1, 3):
+        for _ in range(3000):
+            rows = [[rng.choice(zh)] if rng.random() < 0.5 else [rng.choice(zh), url()] for _ in range(n)]
+            put("gbk-catalogue-%d" % n, gbk(rows))
+    units = "кг мм см км мг мл шт гр м л г т кВт мин".split()
+    russian = [w for w in words.get("ru", []) if all("\u0400" <= c <= "\u04ff" for c in w)]
+    for _ in range(3000):
+        rows = [[rng.choice(russian), "%d %s" % (rng.randrange(1, 1000), rng.choice(units))]
+                for _ in range(rng.choice([1, 1, 2, 3]))]
+        if rng.random() < 0.3:
+            rows = [[str(rng.randrange(1, 99)), "%d %s" % (rng.randrange(1, 1000), rng.choice(units))]]
+        put("utf8-units", package(rng, rows).encode("utf-8"))
     return counter
+
+
+def zone(rng, part, letter):
+    text = rng.choice(ZONE_SHAPES[part]).replace("{w}", rng.choice(ZONE_WORDS[part]))
+    while "{L}" in text:
+        text = text.replace("{L}", letter(), 1)
+    while "{n}" in text:
+        text = text.replace("{n}", str(rng.randrange(1, 40)), 1)
+    return text
 
 
 def main():
