@@ -74,10 +74,23 @@ bool commonHangul(uint point)
     return common.at(int(point - 0xAC00));
 }
 
+// Greek's symbol forms that formulas write: ϐ ϑ ϒ ϕ ϖ ϰ ϱ ϴ ϵ.
+bool mathGreek(uint point)
+{
+    return inRange(point, 0x03D0, 0x03D6) || inRange(point, 0x03F0, 0x03F1) || inRange(point, 0x03F4, 0x03F5);
+}
+
+// Modifier letters written inside words: primes, apostrophes, half rings.
+bool wordModifier(uint point)
+{
+    return inRange(point, 0x02B9, 0x02BC) || inRange(point, 0x02BE, 0x02BF);
+}
+
 // Letters and marks of blocks that running text in a living language hardly
 // holds, beside the few of them that some language writes every day
-// (Vietnamese ơ ư, pinyin's ǎ ǐ ǒ ǔ ǚ, Romanian ș ț, the apostrophe-like
-// modifiers ʻ ʼ, the tone marks ˆ ˇ ˉ ˊ ˋ and the spacing accents).
+// (Vietnamese ơ ư, pinyin's ǎ ǐ ǒ ǔ ǚ and the school's ɑ ɡ, Romanian ș ț,
+// the florin ƒ, the transliterations' primes and half rings ʹ ʺ ʻ ʼ ʾ ʿ,
+// the tone marks ˆ ˇ ˉ ˊ ˋ and the spacing accents).
 bool rareBlock(uint point)
 {
     if (inRange(point, 0xAC00, 0xD7A3))
@@ -85,20 +98,21 @@ bool rareBlock(uint point)
     if (point == 0x0138 || inRange(point, 0x013F, 0x0140) || point == 0x0149 || point == 0x017F) // ĸ Ŀ ŀ ŉ ſ
         return true;
     if (inRange(point, 0x0180, 0x024F)) // Latin Extended-B
-        return !(inRange(point, 0x01A0, 0x01A1) || inRange(point, 0x01AF, 0x01B0) || inRange(point, 0x01CD, 0x01DC)
-                 || inRange(point, 0x0218, 0x021B));
+        return !(point == 0x0192 || inRange(point, 0x01A0, 0x01A1) || inRange(point, 0x01AF, 0x01B0)
+                 || inRange(point, 0x01CD, 0x01DC) || inRange(point, 0x0218, 0x021B));
     if (inRange(point, 0x0250, 0x02FF)) // IPA, spacing modifier letters
-        return !(inRange(point, 0x02BB, 0x02BC) || inRange(point, 0x02C6, 0x02CB) || inRange(point, 0x02D8, 0x02DD));
+        return !(point == 0x0251 || point == 0x0261 || wordModifier(point) || inRange(point, 0x02C6, 0x02CB)
+                 || inRange(point, 0x02D8, 0x02DD));
     // Of the combining diacritics, orthographies write the common accents,
     // the dot and comma below, the cedilla and the ogonek; the rest are
     // phonetic, and the last ones letters written small above.
     if (inRange(point, 0x0300, 0x036F))
         return !(inRange(point, 0x0300, 0x030C) || point == 0x0323 || inRange(point, 0x0326, 0x0328) || point == 0x0331);
     return inRange(point, 0x0370, 0x0373) || inRange(point, 0x0376, 0x0377) || inRange(point, 0x037B, 0x037D)
-           || inRange(point, 0x03CF, 0x03FF) // archaic Greek, Coptic, Greek symbols
+           || (inRange(point, 0x03CF, 0x03FF) && !mathGreek(point)) // archaic Greek, Coptic
            || inRange(point, 0x0460, 0x0489) // historic Cyrillic
            || inRange(point, 0x0591, 0x05AF) // Hebrew accents
-           || inRange(point, 0x0700, 0x074F) || inRange(point, 0x0750, 0x077F) || inRange(point, 0x07C0, 0x07FF)
+           || inRange(point, 0x0750, 0x077F) // Arabic Supplement
            || inRange(point, 0x1F00, 0x1FFF) // polytonic Greek
            || inRange(point, 0x3400, 0x4DBF); // CJK Extension A
 }
@@ -134,18 +148,28 @@ bool finalForm(uint point)
            || point == 0x03C2;
 }
 
-// Cyrillic's and Greek's vowels, small and capital.
+// The abbreviations written without a vowel that stand alone, without a
+// number before them: units, the days of the week, "гг" and "вв" for years
+// and centuries, "кв" for a flat.
+bool abbreviation(const QString &letters)
+{
+    static const QStringList known = QStringLiteral("мм см дм км кг мг мл гг вв кв шт пн вт чт пт сб").split(QLatin1Char(' '));
+    return known.contains(letters);
+}
+
+// Cyrillic's and Greek's vowels, small and capital, those of Kazakh, Tatar
+// and Mongolian too.
 bool vowel(uint point)
 {
     static const QVector<bool> vowels = [] {
-        QVector<bool> table(0x0460 - 0x0370, false);
-        for (const QChar c : QStringLiteral("аеёиоуыэюяіїєўαεηιουωάέήίόύώϊϋΐΰ")) {
+        QVector<bool> table(0x0500 - 0x0370, false);
+        for (const QChar c : QStringLiteral("аеёиоуыэюяіїєўαεηιουωάέήίόύώϊϋΐΰәөүұӛӧӱӣӯӹ")) {
             table[c.unicode() - 0x0370] = true;
             table[c.toUpper().unicode() - 0x0370] = true;
         }
         return table;
     }();
-    return inRange(point, 0x0370, 0x045F) && vowels.at(int(point - 0x0370));
+    return inRange(point, 0x0370, 0x04FF) && vowels.at(int(point - 0x0370));
 }
 
 // The cost of the bytes read as UTF-8, going on one byte after the start of
@@ -166,12 +190,16 @@ qint64 utf8Cost(const QByteArray &bytes, QBitArray *illFormed)
     // ("10 мм", "5 кг"), and uncommon letters alone make none.
     int runLength = 0;
     bool runVowel = false, runCapital = false, runCommon = false, runAfterNumber = false;
+    QString runLetters; // its first three letters
     int afterLetter = -1; // the alphabet of the letter a mark there would mark
     bool lastSmall = false; // the letter before, ASCII too
     bool lastFinal = false;
     const auto endRun = [&] {
-        if (runLength > 0 && (!runCommon || (runLength > 1 && !runVowel && !runCapital && !runAfterNumber)))
+        if (runLength > 0
+            && (!runCommon
+                || (runLength > 1 && !runVowel && !runCapital && !runAfterNumber && !abbreviation(runLetters))))
             cost += unlikelyRun;
+        runLetters.clear();
         runLength = 0;
         runVowel = runCapital = runCommon = false;
     };
@@ -269,6 +297,8 @@ qint64 utf8Cost(const QByteArray &bytes, QBitArray *illFormed)
                     const int before = start > 0 && data[start - 1] == ' ' ? start - 2 : start - 1;
                     runAfterNumber = before >= 0 && data[before] >= '0' && data[before] <= '9';
                 }
+                if (runLetters.size() < 3)
+                    runLetters += QChar(ushort(point));
                 runVowel = runVowel || vowel(point);
                 runCapital = runCapital || capital;
                 runCommon = runCommon || (!rare && !uncommonLetter(point));
@@ -333,16 +363,17 @@ qint64 gb18030Cost(const QByteArray &bytes, const QBitArray &illFormed)
             cost += gbkCharacter;
         else
             cost += rareCharacter;
-        if (!(lastAscii == i - 1 && asciiLetter(data[i - 1])) && !(i + 2 < size && asciiLetter(data[i + 2]))) {
+        if (!(i > 0 && lastAscii == i - 1 && asciiLetter(data[i - 1])) && !(i + 2 < size && asciiLetter(data[i + 2]))) {
             i += 2;
             continue;
         }
         // A letter: lead C3 to CA and a continuation byte, not a modifier
-        // letter but the apostrophes ʻ ʼ; a sign: ¡ © ª « ® ° ² ³ µ · ¹ º » ¿.
+        // letter but those written inside words; a sign: ¡ © ª « ® ° ² ³ µ
+        // · ¹ º » ¿.
         static const QByteArray wordSigns("\xA1\xA9\xAA\xAB\xAE\xB0\xB2\xB3\xB5\xB7\xB9\xBA\xBB\xBF");
         const uint asUtf8 = uint(lead & 0x1F) << 6 | (trail & 0x3F);
         const bool letter = lead >= 0xC3 && lead <= 0xCA && trail >= 0x80 && trail <= 0xBF
-                            && ((asUtf8 < 0x02B0 && QChar::isLetter(asUtf8)) || asUtf8 == 0x02BB || asUtf8 == 0x02BC);
+                            && ((asUtf8 < 0x02B0 && QChar::isLetter(asUtf8)) || wordModifier(asUtf8));
         const bool sign = lead == 0xC2 && wordSigns.contains(char(trail));
         // The word must be one UTF-8 reads: no byte it cannot read beside
         // it, and beside a letter of the rare blocks nothing but ASCII
