@@ -449,17 +449,18 @@ private slots:
         // Packages of one short row behind a "name,content" header, each valid both ways or nearly:
         // GBK labels and words whose UTF-8 reading is bad bytes, rare letters, marks on nothing or
         // runs no word is made of (区 two bad bytes beside an ASCII letter, 华为P60 bad bytes and a
-        // lone "Ϊ", 谢谢 "лл", 通知 two combining marks, 抓住 a Hebrew final form first, 一些 "һЩ",
-        // 宏碁 an uncommon Hangul syllable, 天猫 an "è" after bad bytes, 品胜 "Ʒʤ"), and genuine
+        // lone "Ϊ", 谢谢 "лл", 通知 two combining marks, 知 a Hebrew accent, 抓住 a Hebrew final
+        // form first, 一些 "һЩ", 宏碁 an uncommon Hangul syllable, 天猫 an "è" after bad bytes,
+        // 品胜 "Ʒʤ"), and genuine
         // UTF-8 that GB18030 reads whole too, as few characters: accented letters and signs glued to
         // ASCII or Chinese, letters of rarer blocks that words or formulas write, abbreviations.
         const QStringList gbkLines = {"A区,https://m.example.cn/a", "华为P60,https://m.example.cn/p", "谢谢",
                                       "通知,https://m.example.cn/n", "抓住,u1", "一些", "B站台,u1", "宏碁Air,u2",
-                                      "天猫Ultra2,u3", "品胜Z5,u4", "实施Civic", "乾隆,u5", "平台"};
+                                      "天猫Ultra2,u3", "品胜Z5,u4", "实施Civic", "乾隆,u5", "平台", "知,u6"};
         const QStringList utf8Lines = {"café咖啡,https://m.example.cn/p", "Hà Nội河内", "nǐ hǎo,u1", "5 шт,10 кг",
                                        "Tasanɣut,x", "Ǽmtig,да", "Łódź", "Voyage à Paris,Ele é bom", "Windows®,¿Qué?",
                                        "Россия,Қазақстан", "yoʻli,Kaʿba", "EF 50mm ƒ/1.8", "ɑ̄,ɑ́", "Length,мм",
-                                       "үй,ұл", "ϕ = 0.5", "ܫܠܡܐ ܥܠܡܐ"};
+                                       "үй,ұл", "ϕ = 0.5", "ܫܠܡܐ ܥܠܡܐ", "Temp,30˚"};
         QTextCodec *gbk = QTextCodec::codecForName("GBK");
         for (const QString &line : gbkLines + utf8Lines) {
             const QString text = QStringLiteral("name,content\r\n") + line + QStringLiteral("\r\n");
