@@ -241,10 +241,11 @@ qint64 utf8Cost(const QByteArray &bytes, QBitArray *illFormed)
                 point = point << 6 | (data[i + next] & 0x3F);
             i += length;
             const bool rare = rareBlock(point);
-            if (rare || (needsLetter(point) && !marks(point, afterLetter)))
+            const bool mark = needsLetter(point);
+            if (rare || (mark && !marks(point, afterLetter)))
                 cost += rareLetter;
             int script = QChar::script(point);
-            if (needsLetter(point)) {
+            if (mark) {
                 // Marks the letter before it, and continues its run.
                 cost += symbol;
                 afterLetter = rare ? -1 : afterLetter;
